@@ -1,0 +1,34 @@
+#include "host/view.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+namespace {
+
+constexpr double kFieldOfViewDegrees = 45.0;
+constexpr double kNearPlane = 1.0;
+constexpr double kFarPlane = 150.0;
+constexpr int kStartWidth = 800;
+constexpr int kStartHeight = 600;
+
+} // namespace
+
+void SizeOpenGLScreen(int width, int height) {
+    if (height == 0) {
+        height = 1; // a minimised window must not divide by zero
+    }
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(kFieldOfViewDegrees, static_cast<double>(width) / static_cast<double>(height),
+                   kNearPlane, kFarPlane);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void InitializeOpenGL(int width, int height) {
+    SizeOpenGLScreen(width, height);
+    glEnable(GL_TEXTURE_2D);
+}
+
+void Init() { InitializeOpenGL(kStartWidth, kStartHeight); }

@@ -1,0 +1,70 @@
+#include "host/window.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+Uint32 VideoFlags;
+SDL_Surface* MainWindow;
+
+namespace {
+
+constexpr int kBitsPerPixel = 16;
+constexpr int kDepthBits = 16;
+
+struct GlAttribute {
+    SDL_GLattr attribute;
+    int value;
+};
+
+// Double buffered with a 16-bit depth buffer; no stencil and no accumulation
+// buffer. Colour sizes stay at the media layer's defaults.
+constexpr GlAttribute kGlAttributes[] = {
+    {SDL_GL_DOUBLEBUFFER, 1},      {SDL_GL_DEPTH_SIZE, kDepthBits},
+    {SDL_GL_STENCIL_SIZE, 0},      {SDL_GL_ACCUM_RED_SIZE, 0},
+    {SDL_GL_ACCUM_GREEN_SIZE, 0},  {SDL_GL_ACCUM_BLUE_SIZE, 0},
+    {SDL_GL_ACCUM_ALPHA_SIZE, 0},
+};
+
+} // namespace
+
+void WriteErrorLine(const char* message) {
+    std::fprintf(stderr, "%s%s\n", message, SDL_GetError());
+    std::fflush(stderr);
+}
+
+void Quit(int status) {
+    SDL_Quit();
+    std::exit(status);
+}
+
+void SetupPixelFormat() {
+    VideoFlags = SDL_OPENGL;
+    VideoFlags |= SDL_HWPALETTE;
+    VideoFlags |= SDL_RESIZABLE;
+    VideoFlags |= SDL_FULLSCREEN;
+
+    const SDL_VideoInfo* info = SDL_GetVideoInfo();
+    if (info == nullptr) {
+        WriteErrorLine("Failed getting Video Info : ");
+        Quit(kFailureStatus);
+    }
+    if (info->hw_available) {
+        VideoFlags |= SDL_HWSURFACE;
+    }
+    if (info->blit_hw) {
+        VideoFlags |= SDL_HWACCEL;
+    }
+
+    for (const GlAttribute& attribute : kGlAttributes) {
+        SDL_GL_SetAttribute(attribute.attribute, attribute.value);
+    }
+}
+
+void CreateMyWindow(const char* caption, int width, int height, Uint32 flags) {
+    MainWindow = SDL_SetVideoMode(width, height, kBitsPerPixel, flags);
+    if (MainWindow == nullptr) {
+        WriteErrorLine("Failed to Create Window : ");
+        Quit(kFailureStatus);
+    }
+    SDL_WM_SetCaption(caption, caption);
+}
