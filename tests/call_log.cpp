@@ -4,7 +4,9 @@
 
 std::vector<LoggedCall> callLog;
 
-void ClearCallLog() { callLog.clear(); }
+void ClearCallLog() {
+    callLog.clear();
+}
 
 void LogCall(const char* name, std::vector<double> args) {
     callLog.push_back({name, std::move(args)});

@@ -54,7 +54,9 @@ void PushQuit() {
 
 extern "C" {
 
-Uint32 SDL_GetTicks() { return fakeTicks; }
+Uint32 SDL_GetTicks() {
+    return fakeTicks;
+}
 
 int SDL_PollEvent(SDL_Event* event) {
     if (fakeEvents.empty()) {
@@ -66,7 +68,9 @@ int SDL_PollEvent(SDL_Event* event) {
     return 1;
 }
 
-void SDL_GL_SwapBuffers() { LogCall("SDL_GL_SwapBuffers"); }
+void SDL_GL_SwapBuffers() {
+    LogCall("SDL_GL_SwapBuffers");
+}
 
 SDL_Surface* SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags) {
     LogCall("SDL_SetVideoMode", {double(width), double(height), double(bpp), double(flags)});
@@ -88,7 +92,9 @@ int SDL_WM_ToggleFullScreen(SDL_Surface* surface) {
     return 1;
 }
 
-void SDL_WM_SetCaption(const char*, const char*) { LogCall("SDL_WM_SetCaption"); }
+void SDL_WM_SetCaption(const char*, const char*) {
+    LogCall("SDL_WM_SetCaption");
+}
 
 const SDL_VideoInfo* SDL_GetVideoInfo() {
     static SDL_VideoInfo info{};
@@ -108,8 +114,12 @@ char* SDL_GetError() {
 
 void SDL_SetError(const char*, ...) {}
 
-void SDL_Delay(Uint32 ms) { LogCall("SDL_Delay", {double(ms)}); }
-void SDL_Quit() { LogCall("SDL_Quit"); }
+void SDL_Delay(Uint32 ms) {
+    LogCall("SDL_Delay", {double(ms)});
+}
+void SDL_Quit() {
+    LogCall("SDL_Quit");
+}
 
 int Mix_FadeOutChannel(int channel, int ms) {
     LogCall("Mix_FadeOutChannel", {double(channel), double(ms)});

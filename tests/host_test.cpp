@@ -27,7 +27,9 @@ class Host : public ::testing::Test {
     }
 };
 
-size_t Frames() { return CallsNamed("SDL_GL_SwapBuffers").size(); }
+size_t Frames() {
+    return CallsNamed("SDL_GL_SwapBuffers").size();
+}
 
 // For paths that end the process: at exit, the child prints how many frames
 // it presented and whether it faded, for the parent to match.

@@ -7,18 +7,36 @@
 
 extern "C" {
 
-void glBegin(GLenum mode) { LogCall("glBegin", {double(mode)}); }
-void glEnd() { LogCall("glEnd"); }
-void glColor3ub(GLubyte r, GLubyte g, GLubyte b) { LogCall("glColor3ub", {double(r), double(g), double(b)}); }
-void glVertex3f(GLfloat x, GLfloat y, GLfloat z) { LogCall("glVertex3f", {x, y, z}); }
-void glClear(GLbitfield mask) { LogCall("glClear", {double(mask)}); }
-void glLoadIdentity() { LogCall("glLoadIdentity"); }
-void glMatrixMode(GLenum mode) { LogCall("glMatrixMode", {double(mode)}); }
+void glBegin(GLenum mode) {
+    LogCall("glBegin", {double(mode)});
+}
+void glEnd() {
+    LogCall("glEnd");
+}
+void glColor3ub(GLubyte r, GLubyte g, GLubyte b) {
+    LogCall("glColor3ub", {double(r), double(g), double(b)});
+}
+void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
+    LogCall("glVertex3f", {x, y, z});
+}
+void glClear(GLbitfield mask) {
+    LogCall("glClear", {double(mask)});
+}
+void glLoadIdentity() {
+    LogCall("glLoadIdentity");
+}
+void glMatrixMode(GLenum mode) {
+    LogCall("glMatrixMode", {double(mode)});
+}
 void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) {
     LogCall("glViewport", {double(x), double(y), double(w), double(h)});
 }
-void glEnable(GLenum cap) { LogCall("glEnable", {double(cap)}); }
-void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) { LogCall("glRotatef", {angle, x, y, z}); }
+void glEnable(GLenum cap) {
+    LogCall("glEnable", {double(cap)});
+}
+void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
+    LogCall("glRotatef", {angle, x, y, z});
+}
 void gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar) {
     LogCall("gluPerspective", {fovy, aspect, zNear, zFar});
 }

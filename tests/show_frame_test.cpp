@@ -84,7 +84,8 @@ TEST_F(ShowFrame, EveryWholeAndHalfSecondHasAtMostOneCameraRow) {
 TEST_F(ShowFrame, FrameClearsLoadsIdentityPlacesCameraThenSwaps) {
     fakeTicks = 2000;
     RenderScene();
-    const std::vector<std::string> names = CallNames({"glBegin", "glEnd", "glColor3ub", "glVertex3f"});
+    const std::vector<std::string> names =
+        CallNames({"glBegin", "glEnd", "glColor3ub", "glVertex3f"});
     ASSERT_GE(names.size(), 4u);
     EXPECT_EQ(names[0], "glClear");
     EXPECT_EQ(names[1], "glLoadIdentity");
@@ -115,7 +116,8 @@ void RenderPastTheEndAndReport(Uint32 ticks) {
     fakeTicks = ticks;
     ClearCallLog();
     std::atexit([] {
-        for (const std::string& name : CallNames({"glBegin", "glEnd", "glColor3ub", "glVertex3f"})) {
+        for (const std::string& name :
+             CallNames({"glBegin", "glEnd", "glColor3ub", "glVertex3f"})) {
             std::fprintf(stderr, "%s ", name.c_str());
         }
         for (const LoggedCall& call : callLog) {

@@ -31,4 +31,6 @@ void InitializeOpenGL(int width, int height) {
     glEnable(GL_TEXTURE_2D);
 }
 
-void Init() { InitializeOpenGL(kStartWidth, kStartHeight); }
+void Init() {
+    InitializeOpenGL(kStartWidth, kStartHeight);
+}

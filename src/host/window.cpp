@@ -19,9 +19,8 @@ struct GlAttribute {
 // Double buffered with a 16-bit depth buffer; no stencil and no accumulation
 // buffer. Colour sizes stay at the media layer's defaults.
 constexpr GlAttribute kGlAttributes[] = {
-    {SDL_GL_DOUBLEBUFFER, 1},      {SDL_GL_DEPTH_SIZE, kDepthBits},
-    {SDL_GL_STENCIL_SIZE, 0},      {SDL_GL_ACCUM_RED_SIZE, 0},
-    {SDL_GL_ACCUM_GREEN_SIZE, 0},  {SDL_GL_ACCUM_BLUE_SIZE, 0},
+    {SDL_GL_DOUBLEBUFFER, 1},     {SDL_GL_DEPTH_SIZE, kDepthBits}, {SDL_GL_STENCIL_SIZE, 0},
+    {SDL_GL_ACCUM_RED_SIZE, 0},   {SDL_GL_ACCUM_GREEN_SIZE, 0},    {SDL_GL_ACCUM_BLUE_SIZE, 0},
     {SDL_GL_ACCUM_ALPHA_SIZE, 0},
 };
 

@@ -16,9 +16,9 @@ struct CameraRow {
 // glyph; the x values are picked by eye, not computed from the glyphs.
 constexpr CameraRow kCameraTrack[] = {
     // window          eye                 centre
-    {{0, 9}, 0, 100, 2, 0, 0, 0},         // top view of the opening banner
-    {{9, 47}, 0, 10, 6, 0, 0, 0},         // close view of the spinning cubes
-    {{47, 51}, -38, 10, 4, -38, 0, -3},   // along the address banner
+    {{0, 9}, 0, 100, 2, 0, 0, 0},       // top view of the opening banner
+    {{9, 47}, 0, 10, 6, 0, 0, 0},       // close view of the spinning cubes
+    {{47, 51}, -38, 10, 4, -38, 0, -3}, // along the address banner
     {{51, 52}, -34, 10, 4, -34, 0, -3},
     {{52, 53}, -29, 10, 4, -29, 0, -3},
     {{53, 54}, -24, 10, 4, -24, 0, -3},
@@ -32,8 +32,8 @@ constexpr CameraRow kCameraTrack[] = {
     {{61, 62}, 14, 10, 4, 14, 0, -3},
     {{62, 63}, 19, 10, 4, 19, 0, -3},
     {{63, 65}, 24, 10, 4, 24, 0, -3},
-    {{65, 75}, 0, 100, 2, 0, 0, 0},       // top view of the finished address
-    {{75, 77.5}, 0, 75, 2, 0, 0, 0},      // sinking over the spiral...
+    {{65, 75}, 0, 100, 2, 0, 0, 0},  // top view of the finished address
+    {{75, 77.5}, 0, 75, 2, 0, 0, 0}, // sinking over the spiral...
     {{77.5, 80}, 0, 50, 2, 0, 0, 0},
     {{80, 82.5}, 0, 25, 2, 0, 0, 0},
     {{82.5, 85}, 0, 50, 2, 0, 0, 0},      // ...and rising again

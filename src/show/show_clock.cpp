@@ -15,4 +15,6 @@ float ShowClockFromTicks(Uint32 ticks) {
     return static_cast<float>(product);
 }
 
-float SampleShowClock() { return ShowClockFromTicks(SDL_GetTicks()); }
+float SampleShowClock() {
+    return ShowClockFromTicks(SDL_GetTicks());
+}

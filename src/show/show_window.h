@@ -10,4 +10,6 @@ struct ShowWindow {
     float to;   // seconds, exclusive; kForever for no end
 };
 
-inline bool IsActive(ShowWindow window, float t) { return window.from < t && t < window.to; }
+inline bool IsActive(ShowWindow window, float t) {
+    return window.from < t && t < window.to;
+}

@@ -1,0 +1,71 @@
+#include "show/motion.h"
+
+#include <GL/gl.h>
+
+#include "primitives/cubes.h"
+#include "primitives/grid.h"
+#include "primitives/spiral.h"
+
+float rotX;
+float rotY;
+float rotZ;
+
+namespace {
+
+// Per frame, not per second: the turns run faster on a faster machine.
+constexpr float kSlowStep = 0.03f;
+constexpr float kFastStep = 0.08f;
+
+constexpr int kGroupCubeSize = 2;
+constexpr float kGroupCubeCorner = -1.0f; // centres the blue cube on the origin
+constexpr int kSmallCubeSize = 1;
+
+struct SmallCube {
+    void (*draw)(float, float, float, int);
+    float x, y, z;
+};
+
+// The cyan cube sits inside the blue one and, with no depth test, shows
+// through it; the magenta ones stand off its four vertical edges.
+constexpr SmallCube kInnerAndCornerCubes[] = {
+    {CreateCube1, -0.5f, -0.5f, -0.5f}, {CreateCube2, 1.0f, -0.5f, -2.0f},
+    {CreateCube2, 1.0f, -0.5f, 1.0f},   {CreateCube2, -2.0f, -0.5f, -2.0f},
+    {CreateCube2, -2.0f, -0.5f, 1.0f},
+};
+
+} // namespace
+
+void SpinCube() {
+    glRotatef(rotX, 1.0f, 0.0f, 0.0f);
+    glRotatef(rotY, 0.0f, 1.0f, 0.0f);
+    glRotatef(rotZ, 0.0f, 0.0f, 1.0f);
+    CreateCube(kGroupCubeCorner, kGroupCubeCorner, kGroupCubeCorner, kGroupCubeSize);
+    rotX += kSlowStep;
+    rotY += kSlowStep;
+    rotZ += kFastStep;
+}
+
+void DrawInnerAndCornerCubes() {
+    for (const SmallCube& cube : kInnerAndCornerCubes) {
+        cube.draw(cube.x, cube.y, cube.z, kSmallCubeSize);
+    }
+}
+
+void DrawGround() {
+    Nat();
+}
+
+void ResetTilt() {
+    rotX = 0.0f;
+    rotZ = 0.0f;
+}
+
+void ReverseSpin() {
+    rotY -= kFastStep;
+}
+
+void TurnSpiral() {
+    glRotatef(rotY, 0.0f, 1.0f, 0.0f);
+    Spiral();
+    rotY += kSlowStep;
+}

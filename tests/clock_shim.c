@@ -1,0 +1,154 @@
+/* Test-only LD_PRELOAD library for the real show binary.
+ *
+ * Clock: SDL_GetTicks returns the real count, sped up by
+ * TROMVISK_TEST_CLOCK_SCALE (default 1) and moved on by
+ * TROMVISK_TEST_CLOCK_OFFSET_MS (default 0), so a test reaches any show time
+ * at once.
+ *
+ * Trace: when TROMVISK_TEST_TRACE names a file, every call below is appended
+ * to it as one line, so a test can see the order of frames, events, fades and
+ * the shutdown of the real program. */
+#ifndef _GNU_SOURCE
+#define _GNU_SOURCE
+#endif
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <GL/gl.h>
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#define REAL(name) ((__typeof__(&name))dlsym(RTLD_NEXT, #name))
+
+static void Trace(const char* format, ...) {
+    static int fd = -2;
+    if (fd == -2) {
+        const char* path = getenv("TROMVISK_TEST_TRACE");
+        fd = path ? open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644) : -1;
+    }
+    if (fd < 0) {
+        return;
+    }
+    char line[256];
+    va_list args;
+    va_start(args, format);
+    int length = vsnprintf(line, sizeof line - 1, format, args);
+    va_end(args);
+    if (length < 0) {
+        return;
+    }
+    if (length > (int)sizeof line - 2) {
+        length = (int)sizeof line - 2;
+    }
+    line[length++] = '\n';
+    ssize_t written = write(fd, line, (size_t)length);
+    (void)written;
+}
+
+static double EnvNumber(const char* name, double fallback) {
+    const char* text = getenv(name);
+    return text ? strtod(text, NULL) : fallback;
+}
+
+Uint32 SDL_GetTicks(void) {
+    static double scale = -1;
+    static double offset;
+    if (scale < 0) {
+        scale = EnvNumber("TROMVISK_TEST_CLOCK_SCALE", 1);
+        offset = EnvNumber("TROMVISK_TEST_CLOCK_OFFSET_MS", 0);
+    }
+    return (Uint32)(REAL(SDL_GetTicks)() * scale + offset);
+}
+
+int SDL_PollEvent(SDL_Event* event) {
+    int result = REAL(SDL_PollEvent)(event);
+    if (result && event) {
+        Trace("event %d", event->type);
+    }
+    return result;
+}
+
+void SDL_GL_SwapBuffers(void) {
+    Trace("swap");
+    REAL(SDL_GL_SwapBuffers)();
+}
+
+SDL_Surface* SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags) {
+    SDL_Surface* surface = REAL(SDL_SetVideoMode)(width, height, bpp, flags);
+    Trace("mode %d %d %d 0x%08x %s", width, height, bpp, flags, surface ? "ok" : "failed");
+    return surface;
+}
+
+int SDL_WM_ToggleFullScreen(SDL_Surface* surface) {
+    int result = REAL(SDL_WM_ToggleFullScreen)(surface);
+    Trace("toggle %d fullscreen=%d", result, surface && (surface->flags & SDL_FULLSCREEN) ? 1 : 0);
+    return result;
+}
+
+void SDL_WM_SetCaption(const char* title, const char* icon) {
+    Trace("caption %s %s", title ? title : "(null)", icon ? icon : "(null)");
+    REAL(SDL_WM_SetCaption)(title, icon);
+}
+
+int SDL_ShowCursor(int toggle) {
+    Trace("cursor %d", toggle);
+    return REAL(SDL_ShowCursor)(toggle);
+}
+
+void SDL_Delay(Uint32 ms) {
+    Trace("delay %u", ms);
+    REAL(SDL_Delay)(ms);
+}
+
+void SDL_Quit(void) {
+    Trace("sdl_quit");
+    REAL(SDL_Quit)();
+}
+
+int Mix_OpenAudio(int frequency, Uint16 format, int channels, int chunksize) {
+    int result = REAL(Mix_OpenAudio)(frequency, format, channels, chunksize);
+    Trace("open_audio %d 0x%04x %d %d -> %d", frequency, format, channels, chunksize, result);
+    return result;
+}
+
+Mix_Music* Mix_LoadMUS(const char* file) {
+    Mix_Music* music = REAL(Mix_LoadMUS)(file);
+    Trace("load_music %s %s", file, music ? "ok" : "failed");
+    return music;
+}
+
+int Mix_PlayMusic(Mix_Music* music, int loops) {
+    int result = REAL(Mix_PlayMusic)(music, loops);
+    Trace("play_music %d -> %d", loops, result);
+    return result;
+}
+
+int Mix_FadeOutChannel(int channel, int ms) {
+    Trace("fade_channels %d %d", channel, ms);
+    return REAL(Mix_FadeOutChannel)(channel, ms);
+}
+
+int Mix_FadeOutMusic(int ms) {
+    Trace("fade_music %d", ms);
+    return REAL(Mix_FadeOutMusic)(ms);
+}
+
+void Mix_FreeMusic(Mix_Music* music) {
+    Trace("free_music");
+    REAL(Mix_FreeMusic)(music);
+}
+
+void Mix_CloseAudio(void) {
+    Trace("close_audio");
+    REAL(Mix_CloseAudio)();
+}
+
+void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
+    Trace("viewport %d %d %d %d", x, y, width, height);
+    REAL(glViewport)(x, y, width, height);
+}
