@@ -7,7 +7,11 @@
  *
  * Trace: when TROMVISK_TEST_TRACE names a file, every call below is appended
  * to it as one line, so a test can see the order of frames, events, fades and
- * the shutdown of the real program. */
+ * the shutdown of the real program.
+ *
+ * Snapshot: when TROMVISK_TEST_SNAPSHOT names a file, the frame about to be
+ * presented at swap number TROMVISK_TEST_SNAPSHOT_FRAME (default 20) is read
+ * back and written there as a binary PPM image. */
 #ifndef _GNU_SOURCE
 #define _GNU_SOURCE
 #endif
@@ -73,7 +77,33 @@ int SDL_PollEvent(SDL_Event* event) {
     return result;
 }
 
+static void WriteSnapshot(const char* path) {
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const int width = viewport[2], height = viewport[3];
+    unsigned char* pixels = malloc((size_t)width * (size_t)height * 3);
+    FILE* file = fopen(path, "wb");
+    if (pixels != NULL && file != NULL) {
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(viewport[0], viewport[1], width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+        fprintf(file, "P6\n%d %d\n255\n", width, height);
+        for (int row = height - 1; row >= 0; --row) { /* GL rows run bottom up */
+            fwrite(pixels + (size_t)row * (size_t)width * 3, 3, (size_t)width, file);
+        }
+    }
+    if (file != NULL) {
+        fclose(file);
+    }
+    free(pixels);
+    Trace("snapshot %s", path);
+}
+
 void SDL_GL_SwapBuffers(void) {
+    static long swaps;
+    const char* snapshot = getenv("TROMVISK_TEST_SNAPSHOT");
+    if (snapshot != NULL && ++swaps == (long)EnvNumber("TROMVISK_TEST_SNAPSHOT_FRAME", 20)) {
+        WriteSnapshot(snapshot);
+    }
     Trace("swap");
     REAL(SDL_GL_SwapBuffers)();
 }

@@ -244,4 +244,19 @@ TEST_F(EndToEnd, ShowEndsByItselfPast107SecondsWithAFade) {
     EXPECT_GT(std::count(lines.begin(), lines.end(), "swap"), 0);
 }
 
+TEST_F(EndToEnd, WholeShowRunsThroughEveryActAndEndsByItself) {
+    ShowOptions options = OnDisplay();
+    // Twenty times real speed: every window of the show, even the one-second
+    // glyph slots, still gets frames of its own.
+    options.set.push_back({"TROMVISK_TEST_CLOCK_SCALE", "20"});
+    show = StartShow(options);
+    ASSERT_TRUE(WaitForEnd(show, 60));
+    EXPECT_EQ(ExitCode(show), 0) << "signal " << TermSignal(show);
+    const std::vector<std::string> lines = TraceLines(show);
+    EXPECT_GT(std::count(lines.begin(), lines.end(), "swap"), 200);
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines.back(), "sdl_quit");
+    EXPECT_EQ(ReadFile(show.stderrPath), "");
+}
+
 } // namespace
