@@ -8,6 +8,7 @@
 #include <SDL_mixer.h>
 
 #include "host/frame_loop.h"
+#include "host/stop_signals.h"
 #include "host/view.h"
 #include "host/window.h"
 
@@ -66,6 +67,8 @@ bool VideoDriverCanBeSeen() {
 } // namespace
 
 int main(int, char**) {
+    // Until the media layer can turn a signal into a quit request, hold it.
+    HoldStopSignals();
     PrintCredits();
 
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
@@ -75,9 +78,12 @@ int main(int, char**) {
     if (!VideoDriverCanBeSeen()) {
         SDL_SetError("no display available");
         WriteErrorLine("Failed initializing SDL Video : ");
+        IgnoreStopSignals();
         SDL_Quit();
         return kFailureStatus;
     }
+
+    ReleaseStopSignals();
 
     SetupPixelFormat();
     CreateMyWindow(kCaption, kWidth, kHeight, VideoFlags);
@@ -99,6 +105,7 @@ int main(int, char**) {
     // Returning with the device open lets the mixer's thread run into the
     // libraries' teardown; close it and shut down first.
     Mix_CloseAudio();
+    IgnoreStopSignals();
     SDL_Quit();
     return 0;
 }

@@ -11,11 +11,17 @@
  *
  * Snapshot: when TROMVISK_TEST_SNAPSHOT names a file, the frame about to be
  * presented at swap number TROMVISK_TEST_SNAPSHOT_FRAME (default 20) is read
- * back and written there as a binary PPM image. */
+ * back and written there as a binary PPM image.
+ *
+ * Signals: TROMVISK_TEST_RAISE lists calls as NAME or NAME@N (trace names,
+ * e.g. "sdl_init,swap@50,delay"); on the Nth call of each (default the
+ * first) the library sends the process TROMVISK_TEST_RAISE_SIGNAL (default
+ * SIGTERM) before the call goes on, so a test can hit any phase exactly. */
 #ifndef _GNU_SOURCE
 #define _GNU_SOURCE
 #endif
 #include <dlfcn.h>
+#include <signal.h>
 #include <fcntl.h>
 #include <stdarg.h>
 #include <stdio.h>
@@ -59,6 +65,49 @@ static double EnvNumber(const char* name, double fallback) {
     return text ? strtod(text, NULL) : fallback;
 }
 
+static void MaybeRaise(const char* name) {
+    enum { kMaxCounted = 16 };
+    static const char* names[kMaxCounted];
+    static long counts[kMaxCounted];
+    const char* list = getenv("TROMVISK_TEST_RAISE");
+    if (list == NULL) {
+        return;
+    }
+    int slot = 0;
+    while (slot < kMaxCounted && names[slot] != NULL && strcmp(names[slot], name) != 0) {
+        ++slot;
+    }
+    if (slot == kMaxCounted) {
+        return;
+    }
+    names[slot] = name;
+    const long count = ++counts[slot];
+    const size_t length = strlen(name);
+    for (const char* entry = list; *entry != '\0';) {
+        const char* end = strchr(entry, ',');
+        if (end == NULL) {
+            end = entry + strlen(entry);
+        }
+        long wanted = 1;
+        const char* at = memchr(entry, '@', (size_t)(end - entry));
+        const size_t nameLength = at ? (size_t)(at - entry) : (size_t)(end - entry);
+        if (at != NULL) {
+            wanted = strtol(at + 1, NULL, 10);
+        }
+        if (nameLength == length && strncmp(entry, name, length) == 0 && wanted == count) {
+            const int signal = (int)EnvNumber("TROMVISK_TEST_RAISE_SIGNAL", SIGTERM);
+            Trace("raise %s %d", name, signal);
+            kill(getpid(), signal);
+        }
+        entry = *end == ',' ? end + 1 : end;
+    }
+}
+
+int SDL_Init(Uint32 flags) {
+    MaybeRaise("sdl_init");
+    return REAL(SDL_Init)(flags);
+}
+
 Uint32 SDL_GetTicks(void) {
     static double scale = -1;
     static double offset;
@@ -99,6 +148,7 @@ static void WriteSnapshot(const char* path) {
 }
 
 void SDL_GL_SwapBuffers(void) {
+    MaybeRaise("swap");
     static long swaps;
     const char* snapshot = getenv("TROMVISK_TEST_SNAPSHOT");
     if (snapshot != NULL && ++swaps == (long)EnvNumber("TROMVISK_TEST_SNAPSHOT_FRAME", 20)) {
@@ -109,6 +159,7 @@ void SDL_GL_SwapBuffers(void) {
 }
 
 SDL_Surface* SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags) {
+    MaybeRaise("mode");
     SDL_Surface* surface = REAL(SDL_SetVideoMode)(width, height, bpp, flags);
     Trace("mode %d %d %d 0x%08x %s", width, height, bpp, flags, surface ? "ok" : "failed");
     return surface;
@@ -126,11 +177,13 @@ void SDL_WM_SetCaption(const char* title, const char* icon) {
 }
 
 int SDL_ShowCursor(int toggle) {
+    MaybeRaise("cursor");
     Trace("cursor %d", toggle);
     return REAL(SDL_ShowCursor)(toggle);
 }
 
 void SDL_Delay(Uint32 ms) {
+    MaybeRaise("delay");
     Trace("delay %u", ms);
     REAL(SDL_Delay)(ms);
 }
@@ -141,12 +194,14 @@ void SDL_Quit(void) {
 }
 
 int Mix_OpenAudio(int frequency, Uint16 format, int channels, int chunksize) {
+    MaybeRaise("open_audio");
     int result = REAL(Mix_OpenAudio)(frequency, format, channels, chunksize);
     Trace("open_audio %d 0x%04x %d %d -> %d", frequency, format, channels, chunksize, result);
     return result;
 }
 
 Mix_Music* Mix_LoadMUS(const char* file) {
+    MaybeRaise("load_music");
     Mix_Music* music = REAL(Mix_LoadMUS)(file);
     Trace("load_music %s %s", file, music ? "ok" : "failed");
     return music;
@@ -164,6 +219,7 @@ int Mix_FadeOutChannel(int channel, int ms) {
 }
 
 int Mix_FadeOutMusic(int ms) {
+    MaybeRaise("fade_music");
     Trace("fade_music %d", ms);
     return REAL(Mix_FadeOutMusic)(ms);
 }
@@ -174,6 +230,7 @@ void Mix_FreeMusic(Mix_Music* music) {
 }
 
 void Mix_CloseAudio(void) {
+    MaybeRaise("close_audio");
     Trace("close_audio");
     REAL(Mix_CloseAudio)();
 }

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "show_process.h"
+#include "e2e_fixture.h"
 
 namespace {
 
@@ -24,51 +24,6 @@ const char* const kCredits = "             Tromvisk                 \n"
                              " \n"
                              "Hit the \"f\"-key to toggle fullscreen\n"
                              "ESC to quit\n";
-
-// A show with a silent but working sound device, on the test's display.
-ShowOptions OnDisplay() {
-    ShowOptions options;
-    options.set = {{"SDL_AUDIODRIVER", "dummy"}};
-    options.unset = {"SDL_VIDEODRIVER"};
-    return options;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-// The trace from the first line equal to `from` on.
-std::vector<std::string> TraceFrom(const ShowProcess& show, const std::string& from) {
-    const std::vector<std::string> lines = TraceLines(show);
-    const auto start = std::find(lines.begin(), lines.end(), from);
-    return {start, lines.end()};
-}
-
-class EndToEnd : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        if (std::getenv("DISPLAY") == nullptr) {
-            GTEST_FAIL() << "needs an X display: run through ./test.sh (it starts Xvfb)";
-        }
-    }
-    void TearDown() override { StopShow(show); }
-
-    // Starts the show and waits until it has presented a few frames.
-    std::string StartAndWaitForFrames(const ShowOptions& options) {
-        show = StartShow(options);
-        EXPECT_TRUE(WaitForTraceLine(show, "swap", 3, 20)) << ReadFile(show.stderrPath);
-        const std::string window = FindShowWindow(show, 10);
-        EXPECT_FALSE(window.empty()) << "no window captioned bajs";
-        return window;
-    }
-
-    ShowProcess show;
-};
 
 TEST_F(EndToEnd, CreditsAreTwelveLinesLaidOutExactly) {
     const std::vector<std::string> lines = Lines(kCredits);
@@ -168,23 +123,6 @@ TEST_F(EndToEnd, EscapeEndsAtOnceWithNoFade) {
         EXPECT_EQ(line.rfind("delay", 0), std::string::npos);
     }
     EXPECT_EQ(ReadFile(show.stderrPath), "");
-}
-
-// A quit request: the rest of the queue, one more frame, the fade, the wait,
-// then the music freed, the device closed and the media layer shut down.
-void ExpectGracefulEnding(const ShowProcess& show) {
-    EXPECT_EQ(ExitCode(show), 0) << "signal " << TermSignal(show);
-    std::vector<std::string> ending = TraceFrom(show, "event 12");
-    ASSERT_FALSE(ending.empty()) << "no quit request arrived";
-    ending.erase(
-        std::remove_if(ending.begin(), ending.end(),
-                       [](const std::string& line) { return line.rfind("event", 0) == 0; }),
-        ending.end());
-    const std::vector<std::string> expected = {
-        "swap",       "fade_channels -1 1000", "fade_music 1000", "delay 1000",
-        "free_music", "close_audio",           "sdl_quit",
-    };
-    EXPECT_EQ(ending, expected);
 }
 
 TEST_F(EndToEnd, TerminationSignalIsAQuitRequest) {

@@ -1,5 +1,7 @@
 #include "host/window.h"
 
+#include "host/stop_signals.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -32,6 +34,7 @@ void WriteErrorLine(const char* message) {
 }
 
 void Quit(int status) {
+    IgnoreStopSignals();
     SDL_Quit();
     std::exit(status);
 }

@@ -6,6 +6,7 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include "host/stop_signals.h"
 #include "show/camera_track.h"
 #include "show/schedule.h"
 #include "show/show_clock.h"
@@ -19,6 +20,7 @@ constexpr int kFadeMs = 1000;
     Mix_FadeOutChannel(kAllChannels, kFadeMs);
     Mix_FadeOutMusic(kFadeMs);
     SDL_Delay(kFadeMs);
+    IgnoreStopSignals();
     SDL_Quit();
     std::exit(0);
 }

@@ -1,0 +1,128 @@
+// The real show under stress: signals at every phase of its life, and storms
+// of keys, resizes and mouse motion.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <algorithm>
+#include <string>
+
+#include "e2e_fixture.h"
+
+namespace {
+
+using Robust = EndToEnd;
+
+// Runs the show with the clock library raising a signal at the named calls.
+void RunWithSignalsAt(ShowProcess& show, const std::string& calls, int signal = SIGTERM,
+                      const char* clockOffsetMs = "0") {
+    ShowOptions options = OnDisplay();
+    options.set.push_back({"TROMVISK_TEST_RAISE", calls});
+    options.set.push_back({"TROMVISK_TEST_RAISE_SIGNAL", std::to_string(signal)});
+    options.set.push_back({"TROMVISK_TEST_CLOCK_OFFSET_MS", clockOffsetMs});
+    show = StartShow(options);
+    ASSERT_TRUE(WaitForEnd(show, 30)) << "hung after a signal at " << calls;
+}
+
+TEST_F(Robust, SignalBeforeTheMediaLayerIsUpBecomesAQuitRequest) {
+    RunWithSignalsAt(show, "sdl_init");
+    ExpectGracefulEnding(show);
+    RunWithSignalsAt(show, "sdl_init", SIGINT);
+    ExpectGracefulEnding(show);
+}
+
+TEST_F(Robust, SignalsDuringEachStepOfStartUpAreQuitRequests) {
+    for (const char* step : {"mode", "open_audio", "load_music", "cursor"}) {
+        SCOPED_TRACE(step);
+        RunWithSignalsAt(show, step);
+        ExpectGracefulEnding(show);
+        StopShow(show);
+    }
+}
+
+TEST_F(Robust, SecondSignalDuringTheFadeChangesNothing) {
+    RunWithSignalsAt(show, "swap@30,fade_music,delay");
+    ExpectGracefulEnding(show);
+    RunWithSignalsAt(show, "swap@30,close_audio", SIGINT);
+    ExpectGracefulEnding(show);
+}
+
+TEST_F(Robust, SignalsDuringTheFadeAtTheEndOfTheShowStillEndItCleanly) {
+    RunWithSignalsAt(show, "fade_music,delay", SIGTERM, "106900");
+    EXPECT_EQ(ExitCode(show), 0) << "signal " << TermSignal(show);
+    const std::vector<std::string> lines = TraceLines(show);
+    EXPECT_EQ(lines.back(), "sdl_quit");
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "free_music"), 0)
+        << "the end of the show does not take the quit-request path";
+}
+
+// Under a bare X server some presses are lost while a toggle is under way:
+// the show must take every press that arrives, alternately, and keep drawing.
+TEST_F(Robust, HundredsOfFPressesLeaveTheShowRunning) {
+    const std::string window = StartAndWaitForFrames(OnDisplay());
+    RunCommand("xdotool key --window " + window + " --repeat-delay 5 --repeat 200 f");
+    const std::vector<std::string> before = TraceLines(show);
+    const long frames = std::count(before.begin(), before.end(), "swap");
+    EXPECT_TRUE(WaitForTraceLine(show, "swap", int(frames) + 5, 10)) << "frames stopped";
+    kill(show.pid, SIGTERM);
+    ASSERT_TRUE(WaitForEnd(show, 20));
+    ExpectGracefulEnding(show);
+    int toggles = 0;
+    for (const std::string& line : TraceLines(show)) {
+        if (line.rfind("toggle", 0) == 0) {
+            const std::string expected = toggles % 2 == 0 ? "toggle 1 fullscreen=0"
+                                                          : "toggle 1 fullscreen=1";
+            ASSERT_EQ(line, expected) << "press " << toggles;
+            ++toggles;
+        }
+    }
+    EXPECT_GE(toggles, 20);
+}
+
+TEST_F(Robust, HeldKeyTogglesOnceAndMouseFloodsAreIgnored) {
+    const std::string window = StartAndWaitForFrames(OnDisplay());
+    RunCommand("xdotool keydown --window " + window + " f; sleep 1; xdotool keyup --window " +
+               window + " f");
+    for (int i = 0; i < 20; ++i) {
+        RunCommand("xdotool mousemove --window " + window + " " + std::to_string(10 + 30 * i) +
+                   " " + std::to_string(5 + 25 * i) + " click 1");
+    }
+    const std::vector<std::string> before = TraceLines(show);
+    const long frames = std::count(before.begin(), before.end(), "swap");
+    EXPECT_TRUE(WaitForTraceLine(show, "swap", int(frames) + 5, 10)) << "frames stopped";
+    kill(show.pid, SIGINT);
+    ASSERT_TRUE(WaitForEnd(show, 20));
+    ExpectGracefulEnding(show);
+    const std::vector<std::string> lines = TraceLines(show);
+    const long toggles = std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.rfind("toggle", 0) == 0;
+    });
+    EXPECT_EQ(toggles, 1) << "a held key is one press";
+}
+
+TEST_F(Robust, ManyResizesOfAWindowEndWithTheLastSize) {
+    const std::string window = StartAndWaitForFrames(OnDisplay());
+    RunCommand("xdotool key --window " + window + " f");
+    ASSERT_TRUE(WaitForTraceLine(show, "toggle 1 fullscreen=0", 1, 10));
+    for (int i = 0; i < 30; ++i) {
+        RunCommand("xdotool windowsize " + window + " " + std::to_string(300 + 13 * i) + " " +
+                   std::to_string(200 + 7 * i));
+    }
+    RunCommand("xdotool windowsize " + window + " 512 384");
+    ASSERT_TRUE(WaitForTraceLine(show, "viewport 0 0 512 384", 1, 20));
+    const std::vector<std::string> before = TraceLines(show);
+    const long frames = std::count(before.begin(), before.end(), "swap");
+    EXPECT_TRUE(WaitForTraceLine(show, "swap", int(frames) + 5, 10)) << "frames stopped";
+    kill(show.pid, SIGTERM);
+    ASSERT_TRUE(WaitForEnd(show, 20));
+    ExpectGracefulEnding(show);
+    std::string lastMode;
+    for (const std::string& line : TraceLines(show)) {
+        if (line.rfind("mode", 0) == 0) {
+            lastMode = line;
+        }
+    }
+    EXPECT_EQ(lastMode, "mode 512 384 16 0x20000012 ok");
+}
+
+} // namespace
