@@ -1,0 +1,367 @@
+#include "instruments.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <string>
+#include <utility>
+
+#include "synth.h"
+
+namespace {
+
+// Mix levels: each sample's peak as a fraction of full scale. XM has no
+// per-instrument gain besides the data itself, and the volume column is kept
+// for the music's dynamics.
+constexpr double kKickLevel = 0.95;
+constexpr double kSnareLevel = 0.7;
+constexpr double kTomLevel = 0.6;
+constexpr double kClosedHatLevel = 0.4;
+constexpr double kOpenHatLevel = 0.34;
+constexpr double kCrashLevel = 0.34;
+constexpr double kRiserLevel = 0.4;
+constexpr double kBlipLevel = 0.55;
+constexpr double kBassLevel = 0.45;
+constexpr double kPadLevel = 0.5;
+constexpr double kArpLevel = 0.36;
+constexpr double kLeadLevel = 0.8;
+
+// Stereo placement (0 left .. 255 right).
+constexpr uint8_t kTomPan = 112;
+constexpr uint8_t kHatPan = 160;
+constexpr uint8_t kCrashPan = 100;
+constexpr uint8_t kBlipPan = 150;
+constexpr uint8_t kArpPan = 92;
+constexpr uint8_t kLeadPan = 148;
+
+constexpr double kDrumRate = 22050.0;   // low drums: kick, tom, riser
+constexpr double kBrightRate = 44100.0; // snare and cymbals keep their top end
+constexpr int kTailFadeFrames = 256;
+
+std::vector<double> Silence(double seconds, double rate) {
+    return std::vector<double>(size_t(seconds * rate), 0.0);
+}
+
+XmSample MakeSample(const std::string& name, std::vector<int16_t> frames, double cyclesPerFrame,
+                    uint8_t panning) {
+    XmSample sample;
+    sample.name = name;
+    sample.frames = std::move(frames);
+    const Tuning tuning = TuneForMiddleC(cyclesPerFrame);
+    sample.relativeNote = int8_t(tuning.relativeNote);
+    sample.finetune = int8_t(tuning.finetune);
+    sample.panning = panning;
+    return sample;
+}
+
+// A drum or effect recorded at `rate`: note C-4 plays it at that rate.
+XmInstrument OneShot(const std::string& name, std::vector<double> signal, double rate, double level,
+                     uint8_t panning) {
+    FadeOutTail(signal, kTailFadeFrames);
+    XmInstrument instrument;
+    instrument.name = name;
+    instrument.sample = MakeSample(name, ToFrames(signal, level), kMiddleC / rate, panning);
+    return instrument;
+}
+
+XmInstrument MakeKick() {
+    constexpr double kSeconds = 0.42;
+    constexpr double kStartHz = 165.0;
+    constexpr double kEndHz = 47.0;
+    constexpr double kSweepSeconds = 0.032;
+    constexpr double kDecaySeconds = 0.16;
+    constexpr double kClickSeconds = 0.003;
+    constexpr double kClickGain = 0.35;
+    constexpr double kDrive = 1.6;
+    constexpr double kClickHz = 3000.0;
+    std::vector<double> signal = Silence(kSeconds, kDrumRate);
+    NoiseSource noise{0x6b1c4a11u};
+    OnePole clickTone = MakeOnePole(kClickHz, kDrumRate);
+    double phase = 0.0;
+    for (size_t i = 0; i < signal.size(); ++i) {
+        const double t = i / kDrumRate;
+        const double hz = kEndHz + (kStartHz - kEndHz) * std::exp(-t / kSweepSeconds);
+        const double body = std::sin(phase) * std::exp(-t / kDecaySeconds);
+        const double click =
+            kClickGain * LowPass(clickTone, NextNoise(noise)) * std::exp(-t / kClickSeconds);
+        signal[i] = std::tanh(kDrive * (body + click));
+        phase += 2.0 * kPi * hz / kDrumRate;
+    }
+    return OneShot("kick", signal, kDrumRate, kKickLevel, kCentrePanning);
+}
+
+XmInstrument MakeSnare() {
+    constexpr double kSeconds = 0.32;
+    constexpr double kLowHz = 188.0;
+    constexpr double kHighHz = 335.0;
+    constexpr double kLowGain = 0.6;
+    constexpr double kHighGain = 0.35;
+    constexpr double kToneSeconds = 0.06;
+    constexpr double kNoiseSeconds = 0.1;
+    constexpr double kNoiseGain = 0.9;
+    constexpr double kDrive = 2.0; // squashes the crack so the body carries
+    std::vector<double> signal = Silence(kSeconds, kBrightRate);
+    NoiseSource noise{0x2f5a9e37u};
+    constexpr double kHissLowHz = 900.0;
+    constexpr double kHissHighHz = 9000.0;
+    OnePole lowCut = MakeOnePole(kHissLowHz, kBrightRate);
+    OnePole highCut = MakeOnePole(kHissHighHz, kBrightRate);
+    for (size_t i = 0; i < signal.size(); ++i) {
+        const double t = i / kBrightRate;
+        const double tone = (kLowGain * std::sin(2.0 * kPi * kLowHz * t) +
+                             kHighGain * std::sin(2.0 * kPi * kHighHz * t)) *
+                            std::exp(-t / kToneSeconds);
+        const double hiss = LowPass(highCut, HighPass(lowCut, NextNoise(noise)));
+        signal[i] = std::tanh(kDrive * (tone + kNoiseGain * hiss * std::exp(-t / kNoiseSeconds)));
+    }
+    return OneShot("snare", signal, kBrightRate, kSnareLevel, kCentrePanning);
+}
+
+// Pitched: note C-3 settles at 130.8 Hz, so fills can walk down the toms.
+XmInstrument MakeTom() {
+    constexpr double kSeconds = 0.45;
+    constexpr double kBaseHz = kMiddleC / 2.0;
+    constexpr double kBend = 0.6;
+    constexpr double kBendSeconds = 0.05;
+    constexpr double kDecaySeconds = 0.14;
+    constexpr double kSkinSeconds = 0.01;
+    constexpr double kSkinGain = 0.2;
+    std::vector<double> signal = Silence(kSeconds, kDrumRate);
+    NoiseSource noise{0x51ed270bu};
+    double phase = 0.0;
+    for (size_t i = 0; i < signal.size(); ++i) {
+        const double t = i / kDrumRate;
+        const double hz = kBaseHz * (1.0 + kBend * std::exp(-t / kBendSeconds));
+        signal[i] = std::sin(phase) * std::exp(-t / kDecaySeconds) +
+                    kSkinGain * NextNoise(noise) * std::exp(-t / kSkinSeconds);
+        phase += 2.0 * kPi * hz / kDrumRate;
+    }
+    FadeOutTail(signal, kTailFadeFrames);
+    XmInstrument tom;
+    tom.name = "tom";
+    tom.sample = MakeSample("tom", ToFrames(signal, kTomLevel), kBaseHz / kDrumRate, kTomPan);
+    return tom;
+}
+
+// Six detuned square waves through a high-pass, as in analogue drum machines,
+// with some noise on top.
+std::vector<double> Metal(double seconds, double decaySeconds, double cutoffHz, double pitch,
+                          uint32_t seed) {
+    constexpr double kSquareHz[] = {205.3, 304.4, 369.6, 522.7, 540.0, 800.0};
+    constexpr double kNoiseGain = 0.5;
+    constexpr double kAttackSeconds = 0.0015;
+    std::vector<double> signal = Silence(seconds, kBrightRate);
+    NoiseSource noise{seed};
+    OnePole firstCut = MakeOnePole(cutoffHz, kBrightRate);
+    OnePole secondCut = MakeOnePole(cutoffHz, kBrightRate);
+    for (size_t i = 0; i < signal.size(); ++i) {
+        const double t = i / kBrightRate;
+        double metal = 0.0;
+        for (double hz : kSquareHz) {
+            metal += std::sin(2.0 * kPi * hz * pitch * t) >= 0.0 ? 1.0 : -1.0;
+        }
+        const double raw = metal / std::size(kSquareHz) + kNoiseGain * NextNoise(noise);
+        const double attack = std::min(1.0, t / kAttackSeconds);
+        signal[i] =
+            HighPass(secondCut, HighPass(firstCut, raw)) * attack * std::exp(-t / decaySeconds);
+    }
+    return signal;
+}
+
+// clang-format off
+XmInstrument MakeClosedHat() {
+    //                                 seconds decay   high-pass pitch seed
+    return OneShot("closed hat", Metal(0.09,   0.018,  7000.0,   1.0,  0x1234abcdu), kBrightRate,
+                   kClosedHatLevel, kHatPan);
+}
+
+XmInstrument MakeOpenHat() {
+    return OneShot("open hat",   Metal(0.45,   0.14,   6500.0,   1.0,  0x0badf00du), kBrightRate,
+                   kOpenHatLevel, kHatPan);
+}
+
+XmInstrument MakeCrash() {
+    return OneShot("crash",      Metal(1.6,    0.5,    3500.0,   2.3,  0x7e57c0deu), kBrightRate,
+                   kCrashLevel, kCrashPan);
+}
+// clang-format on
+
+// Noise through a resonant low-pass opening over two seconds: the build-up
+// into a new act.
+XmInstrument MakeRiser() {
+    constexpr double kSeconds = 2.0;
+    constexpr double kStartHz = 180.0;
+    constexpr double kEndHz = 7000.0;
+    constexpr double kStartGain = 0.06;
+    constexpr double kDamping = 0.5;
+    std::vector<double> signal = Silence(kSeconds, kDrumRate);
+    NoiseSource noise{0x0ddba11u};
+    StateVariable filter{0.0, 0.0};
+    for (size_t i = 0; i < signal.size(); ++i) {
+        const double progress = i / double(signal.size());
+        const double cutoff = kStartHz * std::pow(kEndHz / kStartHz, progress);
+        const double gain = kStartGain * std::pow(1.0 / kStartGain, progress);
+        signal[i] = gain * ResonantLowPass(filter, NextNoise(noise), cutoff, kDrumRate, kDamping);
+    }
+    return OneShot("riser", signal, kDrumRate, kRiserLevel, kCentrePanning);
+}
+
+// A short bell-like ping for each typed glyph: a sine with a bright third
+// harmonic that dies first. Cycle of 16 frames at C-4; played around C-6.
+XmInstrument MakeBlip() {
+    constexpr int kFramesPerCycle = 16;
+    constexpr double kDecayFrames = 1500.0;
+    constexpr double kOvertoneDecayFrames = 400.0;
+    constexpr double kOvertoneGain = 0.3;
+    constexpr int kFrames = 6000;
+    std::vector<double> signal(kFrames);
+    for (int i = 0; i < kFrames; ++i) {
+        const double phase = 2.0 * kPi * i / kFramesPerCycle;
+        signal[i] = std::sin(phase) * std::exp(-i / kDecayFrames) +
+                    kOvertoneGain * std::sin(3.0 * phase) * std::exp(-i / kOvertoneDecayFrames);
+    }
+    FadeOutTail(signal, kTailFadeFrames);
+    XmInstrument blip;
+    blip.name = "blip";
+    blip.sample = MakeSample("blip", ToFrames(signal, kBlipLevel), 1.0 / kFramesPerCycle, kBlipPan);
+    return blip;
+}
+
+// One looped cycle between a sawtooth and a square, with the top rolled off.
+XmInstrument MakeBass() {
+    constexpr int kFramesPerCycle = 512;
+    constexpr int kHarmonics = 40;
+    constexpr double kEvenGain = 0.55;
+    constexpr double kRolloffHarmonic = 9.0;
+    std::vector<Partial> partials;
+    for (int h = 1; h <= kHarmonics; ++h) {
+        const double colour = (h % 2 == 1 ? 1.0 : kEvenGain) / h;
+        const double rolloff = 1.0 / (1.0 + (h / kRolloffHarmonic) * (h / kRolloffHarmonic));
+        partials.push_back({h, colour * rolloff, 0.0});
+    }
+    XmInstrument bass;
+    bass.name = "bass";
+    // Plucked: falls from full to a steady level while the note is held.
+    bass.volumeEnvelope.points = {{0, 64}, {10, 46}, {60, 34}, {200, 28}};
+    bass.fadeout = 3000;
+    bass.sample = MakeSample("bass", ToFrames(RenderLoop(kFramesPerCycle, partials), kBassLevel),
+                             1.0 / kFramesPerCycle, kCentrePanning);
+    bass.sample.loopLength = kFramesPerCycle;
+    return bass;
+}
+
+// A whole chord in one looped sample: root, third, fifth and octave in just
+// intonation, each from three slightly detuned saws. Every voice makes a whole
+// number of cycles in the loop, so it joins cleanly. Note C-4 plays a chord on
+// middle C.
+XmInstrument MakePad(const std::string& name, int thirdNumerator, int thirdDenominator,
+                     uint32_t seed) {
+    constexpr int kRootFramesPerCycle = 256;
+    constexpr int kRootCycles = 120; // divisible for 5/4, 6/5 and 3/2
+    constexpr int kLoopFrames = kRootFramesPerCycle * kRootCycles;
+    constexpr int kHarmonics = 10;
+    constexpr double kRolloff = 1.4;
+    constexpr double kMaxCyclesPerFrame = 0.25;
+    constexpr double kSideGain = 0.7; // the two detuned copies
+    struct ChordTone {
+        int cycles;
+        double gain;
+    };
+    const ChordTone tones[] = {
+        {kRootCycles, 1.0},
+        {kRootCycles * thirdNumerator / thirdDenominator, 0.75},
+        {kRootCycles * 3 / 2, 0.8},
+        {kRootCycles * 2, 0.55},
+    };
+    NoiseSource phases{seed};
+    std::vector<Partial> partials;
+    for (const ChordTone& tone : tones) {
+        for (int detune = -1; detune <= 1; ++detune) {
+            const double gain = tone.gain * (detune == 0 ? 1.0 : kSideGain);
+            AddHarmonics(partials, tone.cycles + detune, kLoopFrames, kHarmonics, kRolloff, gain,
+                         kMaxCyclesPerFrame, phases);
+        }
+    }
+    XmInstrument pad;
+    pad.name = name;
+    // Slow swell, held until key-off, then a one-second release.
+    pad.volumeEnvelope.points = {{0, 0}, {20, 64}, {40, 56}, {90, 0}};
+    pad.volumeEnvelope.sustainPoint = 2;
+    pad.fadeout = 1024;
+    pad.sample = MakeSample(name, ToFrames(RenderLoop(kLoopFrames, partials), kPadLevel),
+                            1.0 / kRootFramesPerCycle, kCentrePanning);
+    pad.sample.loopLength = kLoopFrames;
+    return pad;
+}
+
+// A plucked tone: upper harmonics die away faster than the fundamental.
+XmInstrument MakeArp() {
+    constexpr int kFramesPerCycle = 64;
+    constexpr int kFrames = 14000;
+    constexpr int kHarmonics = 12;
+    constexpr double kEvenGain = 0.5;
+    constexpr double kDecayFrames = 8000.0;
+    constexpr double kDecayPerHarmonic = 0.35;
+    std::vector<double> signal(kFrames, 0.0);
+    for (int h = 1; h <= kHarmonics; ++h) {
+        const double gain = (h % 2 == 1 ? 1.0 : kEvenGain) / h;
+        const double decay = kDecayFrames / (1.0 + kDecayPerHarmonic * (h - 1));
+        for (int i = 0; i < kFrames; ++i) {
+            signal[i] +=
+                gain * std::sin(2.0 * kPi * h * i / kFramesPerCycle) * std::exp(-i / decay);
+        }
+    }
+    FadeOutTail(signal, kTailFadeFrames);
+    XmInstrument arp;
+    arp.name = "arp";
+    arp.sample = MakeSample("arp", ToFrames(signal, kArpLevel), 1.0 / kFramesPerCycle, kArpPan);
+    return arp;
+}
+
+// Two saws detuned either side of an in-tune square: a wide, bright lead.
+XmInstrument MakeLead() {
+    constexpr int kFramesPerCycle = 128;
+    constexpr int kCycles = 200;
+    constexpr int kLoopFrames = kFramesPerCycle * kCycles;
+    constexpr int kHarmonics = 16;
+    constexpr double kMaxCyclesPerFrame = 0.25;
+    constexpr double kSquareGain = 0.6;
+    NoiseSource phases{0x1eadu};
+    std::vector<Partial> partials;
+    AddHarmonics(partials, kCycles - 1, kLoopFrames, kHarmonics, 1.0, 1.0, kMaxCyclesPerFrame,
+                 phases);
+    AddHarmonics(partials, kCycles + 1, kLoopFrames, kHarmonics, 1.0, 1.0, kMaxCyclesPerFrame,
+                 phases);
+    for (int h = 1; h <= kHarmonics; h += 2) {
+        partials.push_back({kCycles * h, kSquareGain / h, 0.0});
+    }
+    XmInstrument lead;
+    lead.name = "lead";
+    lead.volumeEnvelope.points = {{0, 64}, {6, 52}, {10, 0}};
+    lead.volumeEnvelope.sustainPoint = 1;
+    lead.fadeout = 2048;
+    lead.sample = MakeSample("lead", ToFrames(RenderLoop(kLoopFrames, partials), kLeadLevel),
+                             1.0 / kFramesPerCycle, kLeadPan);
+    lead.sample.loopLength = kLoopFrames;
+    return lead;
+}
+
+} // namespace
+
+std::vector<XmInstrument> BuildInstruments() {
+    std::vector<XmInstrument> instruments(size_t(Voice::Count));
+    instruments[size_t(Voice::Kick)] = MakeKick();
+    instruments[size_t(Voice::Snare)] = MakeSnare();
+    instruments[size_t(Voice::Tom)] = MakeTom();
+    instruments[size_t(Voice::ClosedHat)] = MakeClosedHat();
+    instruments[size_t(Voice::OpenHat)] = MakeOpenHat();
+    instruments[size_t(Voice::Crash)] = MakeCrash();
+    instruments[size_t(Voice::Riser)] = MakeRiser();
+    instruments[size_t(Voice::Blip)] = MakeBlip();
+    instruments[size_t(Voice::Bass)] = MakeBass();
+    instruments[size_t(Voice::PadMajor)] = MakePad("pad major", 5, 4, 0xa11ce5u);
+    instruments[size_t(Voice::PadMinor)] = MakePad("pad minor", 6, 5, 0xb0b5u);
+    instruments[size_t(Voice::Arp)] = MakeArp();
+    instruments[size_t(Voice::Lead)] = MakeLead();
+    return instruments;
+}

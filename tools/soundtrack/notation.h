@@ -1,0 +1,50 @@
+// The text notation the song is written in.
+//
+// Note lanes: one whitespace-separated token per row. "C-4" or "C#4" is a
+// note (C-4 is middle C), "===" a key-off, "." an empty row; a note may end
+// in a volume "v0".."v64" ("A-4v32"). Chord lanes take chord symbols
+// instead of notes: "Am", "F#", "C" (major unless followed by "m").
+// Drum lanes: one character per row: "." rest, "x" a hit at full volume, a
+// digit "1".."8" a hit at that many eighths of full volume.
+// In every lane "|" marks a bar line and is skipped.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+constexpr int kNoVolume = -1;
+
+struct NoteStep {
+    uint8_t note = 0; // 0 = nothing, 97 = key-off
+    int volume = kNoVolume;
+};
+
+struct ChordStep {
+    uint8_t root = 0; // note of the root, placed between A-2 and G#3; 0 = nothing, 97 = release
+    bool minor = false;
+    int volume = kNoVolume;
+};
+
+struct DrumStep {
+    bool hit = false;
+    int volume = kNoVolume;
+};
+
+// One entry of a track: a phrase played `count` times, or a rest.
+struct SequenceItem {
+    std::string phrase; // empty for a rest
+    int count = 1;      // repeats, or rows of rest
+    int volume = kNoVolume;
+};
+
+// All parsers throw std::runtime_error naming the offending token.
+uint8_t ParseNoteName(const std::string& token);
+std::vector<NoteStep> ParseNoteLane(const std::string& text);
+std::vector<ChordStep> ParseChordLane(const std::string& text);
+std::vector<DrumStep> ParseDrumLane(const std::string& text);
+
+// A track: phrase names separated by spaces, each optionally followed by
+// "*N" (play N times) and "@V" (volume for the steps that name none);
+// "~N" is N rows of rest. Example: "beat*3 fill ~8 arp.Am*2@20".
+std::vector<SequenceItem> ParseSequence(const std::string& text);
