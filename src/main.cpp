@@ -8,6 +8,7 @@
 #include <SDL_mixer.h>
 
 #include "host/frame_loop.h"
+#include "host/music.h"
 #include "host/stop_signals.h"
 #include "host/view.h"
 #include "host/window.h"
@@ -91,7 +92,7 @@ int main(int, char**) {
     if (Mix_OpenAudio(kAudioFrequency, AUDIO_S16LSB, kAudioChannels, kAudioChunkSize) < 0) {
         std::fputs("bajs", stdout); // the show goes on in silence
     }
-    music = Mix_LoadMUS("demo.xm");
+    music = LoadMusic("demo.xm");
     Mix_PlayMusic(music, kPlayOnce);
     SDL_ShowCursor(SDL_DISABLE);
     Init();

@@ -56,7 +56,9 @@ ShowProcess StartShow(const ShowOptions& options) {
     show.stderrPath = show.dir + "/stderr";
     show.tracePath = show.dir + "/trace";
     std::ifstream source(TROMVISK_DEMO_XM, std::ios::binary);
-    if (options.withMusic && source) {
+    if (options.prepare) {
+        options.prepare(show.dir);
+    } else if (options.withMusic && source) {
         std::ofstream target(show.dir + "/demo.xm", std::ios::binary);
         target << source.rdbuf();
     }
@@ -121,6 +123,15 @@ std::string ReadFile(const std::string& path) {
     std::stringstream text;
     text << file.rdbuf();
     return text.str();
+}
+
+std::string BuiltMusic() {
+    return ReadFile(TROMVISK_DEMO_XM);
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), std::streamsize(bytes.size()));
 }
 
 std::vector<std::string> TraceLines(const ShowProcess& show) {

@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,6 +19,8 @@ struct ShowProcess {
 
 struct ShowOptions {
     bool withMusic = true; // copy the built demo.xm into the working directory
+    // When set, called with the working directory instead, to put there what the test wants.
+    std::function<void(const std::string& dir)> prepare;
     bool preloadShim = true;
     // Variables to set ("NAME", "value") and to remove ("NAME", nullptr-like "").
     std::vector<std::pair<std::string, std::string>> set;
@@ -34,6 +37,10 @@ void StopShow(ShowProcess& show);
 
 std::string ReadFile(const std::string& path);
 std::vector<std::string> TraceLines(const ShowProcess& show);
+
+// The generated demo.xm, as bytes.
+std::string BuiltMusic();
+void WriteFile(const std::string& path, const std::string& bytes);
 
 // Waits until the trace holds at least `count` lines equal to `line`.
 bool WaitForTraceLine(const ShowProcess& show, const std::string& line, int count,
