@@ -5,6 +5,8 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <cstdlib>
 #include <sstream>
 
@@ -188,7 +190,23 @@ TEST_F(EndToEnd, WholeShowRunsThroughEveryActAndEndsByItself) {
     // glyph slots, still gets frames of its own.
     options.set.push_back({"TROMVISK_TEST_CLOCK_SCALE", "20"});
     show = StartShow(options);
+    ASSERT_TRUE(WaitForTraceLine(show, "swap", 1, 20));
+    // Resident memory across the show, sampled until the fade begins.
+    std::vector<long> resident;
+    for (long kilobytes; (kilobytes = ResidentKilobytes(show)) > 0;) {
+        const std::vector<std::string> lines = TraceLines(show);
+        if (std::find(lines.begin(), lines.end(), "fade_music 1000") != lines.end()) {
+            break;
+        }
+        resident.push_back(kilobytes);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
     ASSERT_TRUE(WaitForEnd(show, 60));
+    ASSERT_GE(resident.size(), 20u);
+    const auto half = resident.begin() + resident.size() / 2;
+    const long firstHalf = *std::max_element(resident.begin(), half);
+    const long secondHalf = *std::max_element(half, resident.end());
+    EXPECT_LE(secondHalf - firstHalf, 4096) << "memory grew over the show (kB)";
     EXPECT_EQ(ExitCode(show), 0) << "signal " << TermSignal(show);
     const std::vector<std::string> lines = TraceLines(show);
     EXPECT_GT(std::count(lines.begin(), lines.end(), "swap"), 200);

@@ -83,8 +83,8 @@ ShowProcess StartShow(const ShowOptions& options) {
         dup2(in, 0);
         dup2(out, 1);
         dup2(err, 2);
-        char* argv[] = {const_cast<char*>(TROMVISK_BINARY), nullptr};
-        execve(TROMVISK_BINARY, argv, envp.data());
+        char* argv[] = {const_cast<char*>(options.binary), nullptr};
+        execve(options.binary, argv, envp.data());
         _exit(127);
     }
     return show;
@@ -185,6 +185,16 @@ std::string FindShowWindow(const ShowProcess& show, double timeoutSeconds) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     } while (SecondsSince(start) < timeoutSeconds);
     return "";
+}
+
+long ResidentKilobytes(const ShowProcess& show) {
+    std::istringstream status(ReadFile("/proc/" + std::to_string(show.pid) + "/status"));
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::atol(line.c_str() + 6);
+        }
+    }
+    return -1;
 }
 
 int ExitCode(const ShowProcess& show) {

@@ -22,6 +22,7 @@ struct ShowOptions {
     // When set, called with the working directory instead, to put there what the test wants.
     std::function<void(const std::string& dir)> prepare;
     bool preloadShim = true;
+    const char* binary = TROMVISK_BINARY; // the show's executable
     // Variables to set ("NAME", "value") and to remove ("NAME", nullptr-like "").
     std::vector<std::pair<std::string, std::string>> set;
     std::vector<std::string> unset;
@@ -51,6 +52,9 @@ std::string RunCommand(const std::string& command);
 
 // The X window of the show (by process id and caption), or "" after the time-out.
 std::string FindShowWindow(const ShowProcess& show, double timeoutSeconds);
+
+// The show's resident memory in kilobytes, or -1 once it is gone.
+long ResidentKilobytes(const ShowProcess& show);
 
 int ExitCode(const ShowProcess& show);   // -1 unless it exited normally
 int TermSignal(const ShowProcess& show); // 0 unless a signal ended it
