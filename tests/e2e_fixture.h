@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <sstream>
@@ -74,6 +76,17 @@ class EndToEnd : public ::testing::Test {
         const std::string window = FindShowWindow(show, 10);
         EXPECT_FALSE(window.empty()) << "no window captioned bajs";
         return window;
+    }
+
+    // Expects a few more frames, then ends the show with `signal` and expects
+    // the graceful ending of a quit request.
+    void ExpectFramesThenGracefulEndOn(int signal) {
+        const std::vector<std::string> before = TraceLines(show);
+        const long frames = std::count(before.begin(), before.end(), "swap");
+        EXPECT_TRUE(WaitForTraceLine(show, "swap", int(frames) + 5, 10)) << "frames stopped";
+        kill(show.pid, signal);
+        ASSERT_TRUE(WaitForEnd(show, 20));
+        ExpectGracefulEnding(show);
     }
 
     ShowProcess show;

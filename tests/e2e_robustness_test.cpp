@@ -62,12 +62,7 @@ TEST_F(Robust, SignalsDuringTheFadeAtTheEndOfTheShowStillEndItCleanly) {
 TEST_F(Robust, HundredsOfFPressesLeaveTheShowRunning) {
     const std::string window = StartAndWaitForFrames(OnDisplay());
     RunCommand("xdotool key --window " + window + " --repeat-delay 5 --repeat 200 f");
-    const std::vector<std::string> before = TraceLines(show);
-    const long frames = std::count(before.begin(), before.end(), "swap");
-    EXPECT_TRUE(WaitForTraceLine(show, "swap", int(frames) + 5, 10)) << "frames stopped";
-    kill(show.pid, SIGTERM);
-    ASSERT_TRUE(WaitForEnd(show, 20));
-    ExpectGracefulEnding(show);
+    ExpectFramesThenGracefulEndOn(SIGTERM);
     int toggles = 0;
     for (const std::string& line : TraceLines(show)) {
         if (line.rfind("toggle", 0) == 0) {
@@ -88,12 +83,7 @@ TEST_F(Robust, HeldKeyTogglesOnceAndMouseFloodsAreIgnored) {
         RunCommand("xdotool mousemove --window " + window + " " + std::to_string(10 + 30 * i) +
                    " " + std::to_string(5 + 25 * i) + " click 1");
     }
-    const std::vector<std::string> before = TraceLines(show);
-    const long frames = std::count(before.begin(), before.end(), "swap");
-    EXPECT_TRUE(WaitForTraceLine(show, "swap", int(frames) + 5, 10)) << "frames stopped";
-    kill(show.pid, SIGINT);
-    ASSERT_TRUE(WaitForEnd(show, 20));
-    ExpectGracefulEnding(show);
+    ExpectFramesThenGracefulEndOn(SIGINT);
     const std::vector<std::string> lines = TraceLines(show);
     const long toggles = std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
         return line.rfind("toggle", 0) == 0;
@@ -113,12 +103,7 @@ TEST_F(Robust, BurstOfWindowResizesKeepsTheShowRunning) {
         RunCommand("xdotool windowsize " + window + " " + std::to_string(300 + 13 * i) + " " +
                    std::to_string(200 + 7 * i));
     }
-    const std::vector<std::string> before = TraceLines(show);
-    const long frames = std::count(before.begin(), before.end(), "swap");
-    EXPECT_TRUE(WaitForTraceLine(show, "swap", int(frames) + 5, 10)) << "frames stopped";
-    kill(show.pid, SIGTERM);
-    ASSERT_TRUE(WaitForEnd(show, 20));
-    ExpectGracefulEnding(show);
+    ExpectFramesThenGracefulEndOn(SIGTERM);
     const std::vector<std::string> lines = TraceLines(show);
     int resizes = 0;
     for (size_t i = 0; i + 1 < lines.size(); ++i) {
