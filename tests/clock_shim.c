@@ -30,6 +30,7 @@
 #include <unistd.h>
 
 #include <GL/gl.h>
+#include <GL/glu.h>
 #include <SDL.h>
 #include <SDL_mixer.h>
 
@@ -233,6 +234,11 @@ void Mix_CloseAudio(void) {
     MaybeRaise("close_audio");
     Trace("close_audio");
     REAL(Mix_CloseAudio)();
+}
+
+void gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar) {
+    Trace("perspective %g %.6f %g %g", fovy, aspect, zNear, zFar);
+    REAL(gluPerspective)(fovy, aspect, zNear, zFar);
 }
 
 void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {

@@ -83,6 +83,7 @@ TEST_F(EndToEnd, StartUpOpensTheModePlaysOnceAndHidesTheCursor) {
         "play_music 0 -> 0",
         "cursor 0",
         "viewport 0 0 800 600",
+        "perspective 45 1.333333 1 150",
         "swap",
     };
     ASSERT_GE(lines.size(), expected.size());
@@ -153,10 +154,12 @@ TEST_F(EndToEnd, FTogglesToAWindowThatStaysAWindowWhenResized) {
     RunCommand("xdotool key --window " + window + " f");
     ASSERT_TRUE(WaitForTraceLine(show, "toggle 1 fullscreen=0", 1, 10))
         << "f did not switch to a window";
-    RunCommand("xdotool windowsize " + window + " 640 480");
-    ASSERT_TRUE(WaitForTraceLine(show, "mode 640 480 16 0x20000012 ok", 1, 10))
+    RunCommand("xdotool windowsize " + window + " 640 400");
+    ASSERT_TRUE(WaitForTraceLine(show, "mode 640 400 16 0x20000012 ok", 1, 10))
         << "the resize did not re-create a windowed mode";
-    EXPECT_TRUE(WaitForTraceLine(show, "viewport 0 0 640 480", 1, 10));
+    EXPECT_TRUE(WaitForTraceLine(show, "viewport 0 0 640 400", 1, 10));
+    EXPECT_TRUE(WaitForTraceLine(show, "perspective 45 1.600000 1 150", 1, 10))
+        << "the projection follows the new size";
     const std::vector<std::string> before = TraceLines(show);
     const size_t framesBefore = std::count(before.begin(), before.end(), "swap");
     EXPECT_TRUE(WaitForTraceLine(show, "swap", int(framesBefore) + 3, 10))
