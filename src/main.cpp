@@ -39,8 +39,6 @@ constexpr int kAudioFrequency = 44100;
 constexpr int kAudioChannels = 2;
 constexpr int kAudioChunkSize = 2048;
 constexpr int kPlayOnce = 0;
-constexpr int kAllChannels = -1;
-constexpr int kFadeMs = 1000;
 
 Mix_Music* music;
 
@@ -99,9 +97,7 @@ int main(int, char**) {
 
     MainLoop();
 
-    Mix_FadeOutChannel(kAllChannels, kFadeMs);
-    Mix_FadeOutMusic(kFadeMs);
-    SDL_Delay(kFadeMs);
+    FadeOutSound();
     Mix_FreeMusic(music);
     // Returning with the device open lets the mixer's thread run into the
     // libraries' teardown; close it and shut down first.

@@ -121,6 +121,11 @@ void SDL_Quit() {
     LogCall("SDL_Quit");
 }
 
+Mix_Music* Mix_LoadMUS(const char*) {
+    LogCall("Mix_LoadMUS");
+    return nullptr;
+}
+
 int Mix_FadeOutChannel(int channel, int ms) {
     LogCall("Mix_FadeOutChannel", {double(channel), double(ms)});
     return 0;

@@ -5,10 +5,6 @@
 #include "host/window.h"
 #include "show/render_scene.h"
 
-namespace {
-constexpr int kBitsPerPixel = 16;
-}
-
 void ResizeVideoMode(int width, int height) {
     // The start-up flag word asks for full screen; a window the viewer made a
     // window must stay one when it is resized.

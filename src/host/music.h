@@ -7,3 +7,6 @@
 // regular file (a FIFO, a terminal, a directory) is never opened: opening a
 // FIFO with no writer would stall start-up for good while the clock runs.
 Mix_Music* LoadMusic(const char* path);
+
+// Fades every channel and the music out over a second, and waits for it.
+void FadeOutSound();

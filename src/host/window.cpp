@@ -10,7 +10,6 @@ SDL_Surface* MainWindow;
 
 namespace {
 
-constexpr int kBitsPerPixel = 16;
 constexpr int kDepthBits = 16;
 
 struct GlAttribute {

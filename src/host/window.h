@@ -6,6 +6,9 @@
 // Exit status of every ending that follows an error line.
 constexpr int kFailureStatus = 1;
 
+// Every video mode the show sets, at start-up and on a resize.
+constexpr int kBitsPerPixel = 16;
+
 extern Uint32 VideoFlags;
 extern SDL_Surface* MainWindow;
 

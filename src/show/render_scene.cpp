@@ -1,28 +1,20 @@
 #include "show/render_scene.h"
 
-#include <cstdlib>
-
 #include <GL/gl.h>
 #include <SDL.h>
-#include <SDL_mixer.h>
 
-#include "host/stop_signals.h"
+#include "host/music.h"
+#include "host/window.h"
 #include "show/camera_track.h"
 #include "show/schedule.h"
 #include "show/show_clock.h"
 
 namespace {
 
-constexpr int kAllChannels = -1;
-constexpr int kFadeMs = 1000;
-
+// The music is left to the process's end: this path never frees it.
 [[noreturn]] void EndShow() {
-    Mix_FadeOutChannel(kAllChannels, kFadeMs);
-    Mix_FadeOutMusic(kFadeMs);
-    SDL_Delay(kFadeMs);
-    IgnoreStopSignals();
-    SDL_Quit();
-    std::exit(0);
+    FadeOutSound();
+    Quit(0);
 }
 
 } // namespace
