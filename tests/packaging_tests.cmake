@@ -30,7 +30,8 @@ set(PACKAGING_TEST_DEFINITIONS
   TROMVISK_DEMO_XM="${CMAKE_BINARY_DIR}/demo.xm")
 
 # Files, validators, uninstalling, and the package: no display needed.
-add_executable(packaging_tests packaging_tree_test.cpp packaging_deb_test.cpp installed_tree.cpp
+add_executable(packaging_tests packaging_tree_test.cpp packaging_deb_test.cpp
+  packaging_capture_test.cpp installed_tree.cpp
   show_process.cpp ${PROJECT_SOURCE_DIR}/tools/icon/png_file.cpp ${PROJECT_SOURCE_DIR}/tools/icon/rgb_image.cpp)
 target_include_directories(packaging_tests PRIVATE ${PROJECT_SOURCE_DIR}/tools/icon)
 target_link_libraries(packaging_tests PRIVATE PNG::PNG GTest::gtest_main)
