@@ -47,7 +47,7 @@ TEST(InstalledCapture, FindsThePackagedMusicWhenUnpacked) {
     TempFolder folder;
     const std::string root = folder.path() + "/root";
     ASSERT_EQ(Shell("dpkg-deb -x " + Quoted(DebianPackage()) + " " + Quoted(root)).status, 0);
-    ExpectCaptureWithTheInstalledMusic(root + "/usr/bin/tromvisk-capture",
+    ExpectCaptureWithTheInstalledMusic(root + "/usr/games/tromvisk-capture",
                                        folder.path() + "/frames");
 }
 
