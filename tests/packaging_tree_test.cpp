@@ -3,7 +3,8 @@
 // an icon that shows the cube group, and nothing left after an uninstall.
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <algorithm>
+#include <sstream>
 #include <string>
 #include <vector>
 
