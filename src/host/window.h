@@ -17,5 +17,10 @@ void WriteErrorLine(const char* message);
 
 [[noreturn]] void Quit(int status);
 
+// A window must let the pointer go: the media layer keeps the input grab of
+// full screen after a toggle or a resize that leaves it. Full screen keeps the
+// grab as the media layer has it.
+void ReleaseGrabWhenWindowed();
+
 void SetupPixelFormat();
 void CreateMyWindow(const char* caption, int width, int height, Uint32 flags);
