@@ -8,10 +8,11 @@
 #   tests/desktop/run-desktop-tests.sh BUILD_DIR                 # ctest -L desktop
 #   tests/desktop/run-desktop-tests.sh BUILD_DIR -- COMMAND ...  # any command instead
 #
-# The command sees DISPLAY, PULSE_SERVER and TROMVISK_DESKTOP=1.
+# The command sees DISPLAY, PULSE_SERVER and TROMVISK_DESKTOP=1. With
+# TROMVISK_SOUND_SERVER=pipewire the sound server is PipeWire's PulseAudio server.
 set -euo pipefail
 
-Usage() { sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'; }
+Usage() { sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; }
 if [ $# -ge 1 ] && { [ "$1" = "--help" ] || [ "$1" = "-h" ]; }; then
     Usage
     exit 0
@@ -33,12 +34,23 @@ if [ $# -gt 0 ]; then
 fi
 
 readonly kScreen=1280x1024x24
+readonly kSoundServer=${TROMVISK_SOUND_SERVER:-pulseaudio}
+case "$kSoundServer" in
+pulseaudio | pipewire) ;;
+*)
+    echo "desktop tests: TROMVISK_SOUND_SERVER must be pulseaudio or pipewire" >&2
+    exit 2
+    ;;
+esac
+if [ "$kSoundServer" = pipewire ]; then # not among ./test.sh's packages
+    "$(dirname "$0")/../../tools/install-packages.sh" pipewire pipewire-pulse wireplumber dbus
+fi
 readonly kStartTimeoutTenths=200 # 20 s for each service to come up
 
 run=$(mktemp -d /tmp/tromvisk-desktop-XXXXXX)
 mkdir -p "$run/runtime" "$run/home" "$run/pulse"
 chmod 700 "$run/runtime"
-xvfb_pid="" openbox_pid="" pulse_pid=""
+services=() # process ids, in the order started
 
 # Every process this run starts carries the marker in its environment, so that
 # the teardown finds a show or a recorder left behind by a failed test.
@@ -51,7 +63,7 @@ LeftOver() { # the marked processes other than this shell and the services
         [ -n "$file" ] || continue
         pid=${file#/proc/}
         pid=${pid%/environ}
-        case " $$ $BASHPID $xvfb_pid $openbox_pid $pulse_pid " in
+        case " $$ $BASHPID ${services[*]} " in
         *" $pid "*) continue ;;
         esac
         kill -0 "$pid" 2>/dev/null && echo "$pid"
@@ -73,17 +85,17 @@ StopPids() { # TERM, up to two seconds' grace, then KILL
 TearDown() {
     local status=$?
     trap - EXIT INT TERM
-    # Left-over programs first, then the sound server, the window manager, the X server.
-    local left
+    # Left-over programs first, then the services, the last started first.
+    local left i
     left=$(LeftOver)
     if [ -n "$left" ]; then
         echo "desktop tests: stopping left-over processes: ${left//$'\n'/ }" >&2
         # shellcheck disable=SC2086 # one process id a word
         StopPids $left
     fi
-    [ -n "$pulse_pid" ] && StopPids "$pulse_pid"
-    [ -n "$openbox_pid" ] && StopPids "$openbox_pid"
-    [ -n "$xvfb_pid" ] && StopPids "$xvfb_pid"
+    for ((i = ${#services[@]} - 1; i >= 0; --i)); do
+        StopPids "${services[i]}"
+    done
     left=$(LeftOver)
     if [ -n "$left" ]; then
         echo "desktop tests: still running after the teardown: ${left//$'\n'/ }" >&2
@@ -116,27 +128,51 @@ export HOME=$run/home XDG_RUNTIME_DIR=$run/runtime XDG_CONFIG_HOME=$run/home/.co
 # The X server picks a free display number and writes it to fd 3. Without
 # -noreset it resets when its last client leaves, and a client connecting then fails.
 Xvfb -displayfd 3 -screen 0 "$kScreen" -nolisten tcp -noreset 3>"$run/display" >"$run/xvfb.log" 2>&1 &
-xvfb_pid=$!
+services+=($!)
 WaitFor "Xvfb" grep -q '[0-9]' "$run/display"
 DISPLAY=":$(tr -dc '0-9' <"$run/display")"
 export DISPLAY
 WaitFor "Xvfb" xdpyinfo
 
 openbox --sm-disable >"$run/openbox.log" 2>&1 &
-openbox_pid=$!
+services+=($!)
 WaitFor "openbox" wmctrl -m
 
 # An anonymous socket of our own; clients never start a server of their own.
 printf 'autospawn = no\n' >"$run/client.conf"
 export PULSE_CLIENTCONFIG=$run/client.conf PULSE_SERVER=unix:$run/pulse/native
-pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --disallow-exit=no \
-    --log-target=stderr \
-    -L "module-null-sink sink_name=probe rate=44100 channels=2 sink_properties=device.description=probe" \
-    -L "module-native-protocol-unix socket=$run/pulse/native auth-anonymous=1" \
-    -L module-always-sink >"$run/pulse.log" 2>&1 &
-pulse_pid=$!
-WaitFor "PulseAudio" pactl info
+readonly kNullSink=(sink_name=probe rate=44100 channels=2 sink_properties=device.description=probe)
+if [ "$kSoundServer" = pulseaudio ]; then
+    pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --disallow-exit=no \
+        --log-target=stderr -L "module-null-sink ${kNullSink[*]}" \
+        -L "module-native-protocol-unix socket=$run/pulse/native auth-anonymous=1" \
+        -L module-always-sink >"$run/pulse.log" 2>&1 &
+    services+=($!)
+    WaitFor "PulseAudio" pactl info
+else
+    # PipeWire wants a session bus; its PulseAudio server listens in the runtime folder.
+    export PULSE_SERVER=unix:$XDG_RUNTIME_DIR/pulse/native
+    export DBUS_SESSION_BUS_ADDRESS=unix:path=$XDG_RUNTIME_DIR/bus
+    # The graph runs at the show's rate: nothing is resampled on the way to the sink.
+    mkdir -p "$XDG_CONFIG_HOME/pipewire/pipewire.conf.d"
+    printf 'context.properties = { default.clock.rate = 44100 }\n' \
+        >"$XDG_CONFIG_HOME/pipewire/pipewire.conf.d/rate.conf"
+    dbus-daemon --session --nofork --address="$DBUS_SESSION_BUS_ADDRESS" >"$run/dbus.log" 2>&1 &
+    services+=($!)
+    WaitFor "the session bus" test -S "$XDG_RUNTIME_DIR/bus"
+    pipewire >"$run/pipewire.log" 2>&1 &
+    services+=($!)
+    WaitFor "PipeWire" test -S "$XDG_RUNTIME_DIR/pipewire-0"
+    wireplumber >"$run/wireplumber.log" 2>&1 &
+    services+=($!)
+    pipewire-pulse >"$run/pipewire-pulse.log" 2>&1 &
+    services+=($!)
+    WaitFor "PipeWire's PulseAudio server" pactl info
+    pactl load-module module-null-sink "${kNullSink[@]}" >/dev/null
+    pactl set-default-sink probe
+fi
 
 export TROMVISK_DESKTOP=1
-echo "desktop tests: DISPLAY=$DISPLAY ($kScreen, $(wmctrl -m | sed -n 's/^Name: //p')), PULSE_SERVER=$PULSE_SERVER"
+echo "desktop tests: DISPLAY=$DISPLAY ($kScreen, $(wmctrl -m | sed -n 's/^Name: //p')," \
+    "$(pactl info | sed -n 's/^Server Name: //p')), PULSE_SERVER=$PULSE_SERVER"
 "${command[@]}"
