@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 
 #include "desktop_fixture.h"
@@ -61,7 +60,7 @@ class DesktopWindow : public Desktop {
             << "bar below";
         const PixelBox drawn = NonBlackBox(frame, {0, 0, kShowWidth - 1, kShowHeight - 1});
         const PixelBox shown = NonBlackBox(screen, {0, 0, kScreenWidth - 1, kScreenHeight - 1});
-        ASSERT_FALSE(drawn.Empty()) << "the held frame is not all black";
+        ASSERT_FALSE(drawn.Empty()) << "the held frame is all black";
         ASSERT_FALSE(shown.Empty()) << "nothing on the screen";
         // The grid reaches the frame's top and bottom: the picture fills the
         // space between the bars, and its width is scaled as much as its height.
