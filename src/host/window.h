@@ -17,9 +17,9 @@ void WriteErrorLine(const char* message);
 
 [[noreturn]] void Quit(int status);
 
-// A window must let the pointer go: the media layer keeps the input grab of
-// full screen after a toggle or a resize that leaves it. Full screen keeps the
-// grab as the media layer has it.
+// Called after every toggle and resize. A window must let the pointer go, but
+// the media layer keeps the input grab of full screen after a toggle to a
+// window (and reports it as on); full screen keeps the grab as it has it.
 void ReleaseGrabWhenWindowed();
 
 void SetupPixelFormat();
