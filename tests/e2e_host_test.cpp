@@ -198,9 +198,9 @@ TEST_F(EndToEnd, ShowEndsByItselfPast107SecondsWithAFade) {
 
 TEST_F(EndToEnd, WholeShowRunsThroughEveryActAndEndsByItself) {
     ShowOptions options = OnDisplay();
-    // Twenty times real speed: every window of the show, even the one-second
+    // Ten times real speed: every window of the show, even the one-second
     // glyph slots, still gets frames of its own.
-    options.set.push_back({"TROMVISK_TEST_CLOCK_SCALE", "20"});
+    options.set.push_back({"TROMVISK_TEST_CLOCK_SCALE", "10"});
     show = StartShow(options);
     ASSERT_TRUE(WaitForTraceLine(show, "swap", 1, 20));
     // Resident memory across the show, sampled until the fade begins.
