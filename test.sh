@@ -8,6 +8,13 @@ tools/install-packages.sh cmake make g++ pkg-config ca-certificates \
     libsdl1.2-compat-dev libsdl-mixer1.2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri \
     libegl1 libegl-mesa0 xvfb xauth xdotool libx11-dev libgtest-dev openmpt123 xmp valgrind
 
+# The web show's tests: Chromium with Mesa's Vulkan driver, Node.js and its
+# DevTools driver (tests/web/package-lock.json); ./web.sh builds the web show.
+tools/install-packages.sh chromium mesa-vulkan-drivers nodejs
+command -v npm >/dev/null || tools/install-packages.sh npm # some Node.js builds bring their own
+(cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+./web.sh >/dev/null
+
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTROMVISK_TESTS=ON >/dev/null
 cmake --build build -j"$(nproc)"
 

@@ -17,6 +17,8 @@
 
   // One line at the foot of the page, said once.
   const notesSaid = new Set();
+  const kNoteShownMs = 5000; // then the show has the whole window
+  let noteTimer = null;
   function NoteOnce(text) {
     if (notesSaid.has(text)) {
       return;
@@ -25,6 +27,8 @@
     note.textContent = text;
     note.hidden = false;
     console.info(text);
+    clearTimeout(noteTimer);
+    noteTimer = setTimeout(() => { note.hidden = true; }, kNoteShownMs);
   }
 
   function HasWebGL() {
@@ -165,7 +169,7 @@
       document.body.classList.remove('playing');
       Say('The show stopped with an error: ' + what, true);
     },
-    quit(status) {
+    onExit(status) {
       if (status !== 0) {
         document.body.classList.remove('playing');
         Say('The show could not start here (see the console).', true);

@@ -1,0 +1,101 @@
+// The browser's frames against the native frames, act by act: the web show
+// in headless Chromium on Mesa's Vulkan driver with its clock held at each
+// time, the native frames drawn by the show's code through the system's GL
+// and GLU at the same live frame and with the same turns (native_frames).
+// Tolerance: a pixel differs when a channel is off by more than 2 levels, and
+// at most 0.1 % of the pixels may differ. (Lines turned with the cubes land a
+// pixel apart here and there: the emulation turns in double, Mesa in float.)
+'use strict';
+
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+const {execFileSync} = require('child_process');
+const {LaunchBrowser} = require('./harness');
+const show = require('./show_page');
+
+// Each act once or twice, at times that are live frames' own clocks at the
+// web's rate (300 a second), so the two paths draw exactly the same tick.
+const kTimes = [
+  ['opening banner', '3.005'],
+  ['banner and grid', '7.005'],
+  ['spinning cube', '12.005'],
+  ['spinning cube, later', '20.005'],
+  ['inner and corner cubes', '30.005'],
+  ['reversed spin', '40.005'],
+  ['address being typed', '55.005'],
+  ['finished address', '68.005'],
+  ['spiral from high', '76.005'],
+  ['spiral from low', '81.005'],
+  ['greetings', '95.005'],
+  ['end title', '104.005'],
+];
+const kMaxDifferingShare = 0.001;
+const kMaxLevels = 2;
+
+// Counts the pixels off by more than the levels allowed.
+function CountBeyond(a, b, levels) {
+  let count = 0;
+  for (let i = 0; i < a.data.length; i += 4) {
+    if (Math.abs(a.data[i] - b.data[i]) > levels || Math.abs(a.data[i + 1] - b.data[i + 1]) > levels ||
+        Math.abs(a.data[i + 2] - b.data[i + 2]) > levels) {
+      ++count;
+    }
+  }
+  return count;
+}
+
+async function Main() {
+  show.WebBuildDir();
+  const nativeFrames = process.env.TROMVISK_NATIVE_FRAMES;
+  if (!nativeFrames || !fs.existsSync(nativeFrames)) {
+    throw new Error('TROMVISK_NATIVE_FRAMES must name the native_frames program');
+  }
+  const work = fs.mkdtempSync(path.join(os.tmpdir(), 'tromvisk-web-frames-'));
+  execFileSync(nativeFrames, [work, ...kTimes.map(([, t]) => t)], {stdio: 'inherit',
+    env: {...process.env, SDL_AUDIODRIVER: 'dummy'}});
+
+  const server = await show.ServeShow();
+  const browser = await LaunchBrowser('vulkan');
+  let failures = 0;
+  try {
+    const page = await browser.newPage();
+    const seen = show.WatchConsole(page);
+    await page.goto(`${server.url}/test.html`);
+    await show.StartShow(page);
+    for (const [act, t] of kTimes) {
+      await show.HoldClock(page, Number(t));
+      const web = await show.CanvasPixels(page);
+      const native = show.ReadPpm(path.join(work, `${t}.ppm`));
+      const diff = show.CompareFrames(web, native);
+      const beyond = diff.sizeMismatch ? diff.total : CountBeyond(web, native, kMaxLevels);
+      const share = beyond / diff.total;
+      const ok = share <= kMaxDifferingShare && show.LitPixels(native) > 0;
+      console.log(`${ok ? 'ok  ' : 'FAIL'} ${t.padStart(7)} s ${act.padEnd(24)} ` +
+                  `${beyond} pixels (${(100 * share).toFixed(4)} %) off by more than ${kMaxLevels} ` +
+                  `levels; ${diff.differing} differ at all, by at most ${diff.largest}`);
+      if (!ok) {
+        ++failures;
+        show.WritePng(path.join(work, `${t}-web.png`), web);
+        show.WritePng(path.join(work, `${t}-native.png`), native);
+      }
+    }
+    if (seen.errors.length) {
+      console.log(`FAIL console errors:\n  ${seen.errors.join('\n  ')}`);
+      ++failures;
+    }
+  } finally {
+    await browser.close();
+    server.close();
+  }
+  if (failures) {
+    console.log(`${failures} failure(s); frames kept in ${work}`);
+    process.exit(1);
+  }
+  fs.rmSync(work, {recursive: true, force: true});
+}
+
+Main().catch((error) => {
+  console.error(error);
+  process.exit(1);
+});
