@@ -49,16 +49,30 @@
 
   // The show clock. With sound, it is the music's own clock, so the acts and
   // the music stay together however slow the page was to start. Silent, it
-  // is the wall clock from the start. Both keep running in a hidden tab: the
-  // picture catches up when the tab is shown again.
+  // is the wall clock from the start. Both pause while the tab is hidden
+  // (the browser stops drawing then) and go on from there when it is shown.
   let clockOrigin = null;
+  let hiddenAt = null;
   let audioClock = null;
   function ShowSeconds() {
     if (audioClock) {
       return audioClock();
     }
-    return clockOrigin === null ? 0 : (performance.now() - clockOrigin) / 1000;
+    if (clockOrigin === null) {
+      return 0;
+    }
+    return ((hiddenAt === null ? performance.now() : hiddenAt) - clockOrigin) / 1000;
   }
+  document.addEventListener('visibilitychange', () => {
+    if (document.hidden) {
+      hiddenAt = performance.now();
+    } else if (hiddenAt !== null) {
+      if (clockOrigin !== null) {
+        clockOrigin += performance.now() - hiddenAt;
+      }
+      hiddenAt = null;
+    }
+  });
 
   // The canvas's drawing buffer follows its size on screen, in device pixels.
   function FitCanvas() {
@@ -119,6 +133,7 @@
       NoteOnce('No sound: the browser blocked or has no audio output, so the show runs silent.');
     }
     clockOrigin = performance.now();
+    hiddenAt = null;
     document.body.classList.add('playing');
     canvas.focus();
     Module._TromviskStart();
