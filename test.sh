@@ -7,6 +7,8 @@ cd "$(dirname "$0")"
 tools/install-packages.sh cmake make g++ pkg-config ca-certificates \
     libsdl1.2-compat-dev libsdl-mixer1.2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri \
     libegl1 libegl-mesa0 xvfb xauth xdotool libx11-dev libgtest-dev openmpt123 xmp valgrind
+# The offline music render (libmikmod directly, as SDL_mixer sets it up).
+tools/install-packages.sh libmikmod-dev
 
 # The web show's tests: Chromium with Mesa's Vulkan driver, Node.js and its
 # DevTools driver (tests/web/package-lock.json); ./web.sh builds the web show.

@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <string>
 
-constexpr int kMusicRate = 44100;        // frames a second
-constexpr int kMusicChannels = 2;        // interleaved left, right
-constexpr int kMusicChunkFrames = 2048;  // SDL_mixer's pull size: another size changes the output
+struct MODULE; // libmikmod's loaded module
+
+constexpr int kMusicRate = 44100;       // frames a second
+constexpr int kMusicChannels = 2;       // interleaved left, right
+constexpr int kMusicChunkFrames = 2048; // SDL_mixer's pull size: another size changes the output
 
 class MusicRender {
   public:
@@ -28,6 +30,18 @@ class MusicRender {
     // stepped per chunk exactly as SDL_mixer steps Mix_FadeOutMusic.
     void FadeOut(int milliseconds);
 
-    // Whether the module still plays (not ended, not faded out).
+    // Whether the music still plays, as Mix_PlayingMusic says: false as soon as
+    // the module has played its last row, and once the chunk after a fade's
+    // last step has been pulled.
     bool Playing() const;
+
+  private:
+    void RenderChunk(std::int16_t* out);
+    void Halt();
+
+    MODULE* module_ = nullptr;
+    bool started_ = false; // between the start and the halt, as SDL_mixer's current music
+    bool fadingOut_ = false;
+    int fadeStep_ = 0;
+    int fadeSteps_ = 0;
 };
