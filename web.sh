@@ -47,8 +47,11 @@ fi
 export NODE_PATH=/usr/share/nodejs
 # Its system libraries are prebuilt: never let it try to rebuild them.
 export EM_FROZEN_CACHE=1
+# libmikmod for wasm, from Debian's source package (pinned, checksum-checked).
+web/build-libmikmod.sh "$out/mikmod" >/dev/null
 emcmake cmake -S web -B "$out" -DCMAKE_BUILD_TYPE=Release \
-    -DTROMVISK_DEMO_XM="$PWD/$out/soundtrack/demo.xm" >/dev/null
+    -DTROMVISK_DEMO_XM="$PWD/$out/soundtrack/demo.xm" \
+    -DTROMVISK_LIBMIKMOD_DIR="$PWD/$out/mikmod" >/dev/null
 cmake --build "$out" -j"$(nproc)"
 
 echo "Built $out/index.html ($(du -cb "$out"/tromvisk.{js,wasm,data} | tail -1 | cut -f1) bytes to download)"

@@ -103,15 +103,16 @@
     });
   }
 
+  // Starts the music's output; resolves with why there is no sound, or null.
   async function StartAudio() {
     if (!window.TromviskAudio) {
-      return false;
+      return 'this page has no audio script';
     }
     try {
-      const running = await window.TromviskAudio.start(Module);
-      return running !== false;
+      const result = await window.TromviskAudio.start(Module);
+      return result && result.state === 'running' ? null : (result && result.reason) || 'unknown';
     } catch (e) {
-      return false;
+      return e.message || String(e);
     }
   }
 
@@ -125,18 +126,19 @@
     document.removeEventListener('keydown', Start);
     document.removeEventListener('click', Start);
     again.hidden = true;
-    Say('Starting…');
-    audioClock = null;
-    if (await StartAudio()) {
-      audioClock = () => window.TromviskAudio.clockSeconds();
-    } else {
-      NoteOnce('No sound: the browser blocked or has no audio output, so the show runs silent.');
-    }
+    // The music is set playing before the audio output starts, so that its
+    // first sample is the module's first and the clock, the audio played,
+    // starts with it. Until then the show stands at its first frame.
     clockOrigin = performance.now();
     hiddenAt = null;
+    audioClock = window.TromviskAudio ? () => window.TromviskAudio.clockSeconds() : null;
+    Module._TromviskStart();
     document.body.classList.add('playing');
     canvas.focus();
-    Module._TromviskStart();
+    const silence = await StartAudio(); // within the click's or key's handler: the audio policy's gesture
+    if (silence !== null) {
+      NoteOnce(`No sound (${silence}): the show runs silent.`);
+    }
     starting = false;
   }
 
