@@ -21,7 +21,9 @@ readonly kUpstream=3.3.11.1
 readonly kOrigSha256=ad9d64dfc8f83684876419ea7cd4ff4a41d8bcd8c23ef37ecb3a200a16b46d19
 
 # What the player needs, and nothing of the platform drivers (those pull in
-# ALSA, PulseAudio, SDL...). mloader.c refers to the depackers.
+# ALSA, PulseAudio, SDL...). mloader.c refers to the depackers; the music
+# render registers every loader, as SDL_mixer does (the XM one is what plays
+# the show's module).
 readonly kSources=(
     mmio/mmalloc.c mmio/mmerror.c mmio/mmio.c
     playercode/mdreg.c playercode/mdriver.c playercode/mdulaw.c playercode/mloader.c
@@ -29,9 +31,12 @@ readonly kSources=(
     playercode/mwav.c playercode/npertab.c playercode/sloader.c playercode/virtch.c
     playercode/virtch2.c playercode/virtch_common.c
     depackers/mmcmp.c depackers/pp20.c depackers/s404.c depackers/xpk.c
-    drivers/drv_nos.c
-    loaders/load_xm.c
-    posix/strcasecmp.c
+    drivers/drv_nos.c posix/strcasecmp.c
+    loaders/load_669.c loaders/load_amf.c loaders/load_asy.c loaders/load_dsm.c
+    loaders/load_far.c loaders/load_gdm.c loaders/load_imf.c loaders/load_it.c
+    loaders/load_m15.c loaders/load_med.c loaders/load_mod.c loaders/load_mtm.c
+    loaders/load_okt.c loaders/load_s3m.c loaders/load_stm.c loaders/load_stx.c
+    loaders/load_ult.c loaders/load_umx.c loaders/load_uni.c loaders/load_xm.c
 )
 
 # No config.h: the few facts the sources ask about are given here. No driver

@@ -100,6 +100,7 @@ function Launch(extraFlags) {
     return puppeteer.launch({
         executablePath: chromium,
         headless: true,
+        protocolTimeout: 60000, // a hung page fails the test in a minute
         args: kBrowserFlags.concat(extraFlags),
     });
 }
