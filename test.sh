@@ -14,7 +14,9 @@ tools/install-packages.sh libmikmod-dev
 # DevTools driver (tests/web/package-lock.json); ./web.sh builds the web show.
 tools/install-packages.sh chromium mesa-vulkan-drivers nodejs
 command -v npm >/dev/null || tools/install-packages.sh npm # some Node.js builds bring their own
-(cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+# npm ci starts from scratch: only when the lock file changed since the last install.
+[ tests/web/node_modules/.package-lock.json -nt tests/web/package-lock.json ] ||
+    (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
 ./web.sh >/dev/null
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTROMVISK_TESTS=ON >/dev/null
