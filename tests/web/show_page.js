@@ -26,6 +26,12 @@ window.TromviskTestClock = {seconds: 0};
 window.Module.showSeconds = () => window.TromviskTestClock.seconds;
 `;
 
+// A second test page for a browser with no Web Audio at all.
+const kNoAudio = `// Test only: this browser has no Web Audio.
+delete window.AudioContext;
+delete window.webkitAudioContext;
+`;
+
 async function ServeShow() {
   const dir = WebBuildDir();
   const shipped = fs.readFileSync(path.join(dir, 'index.html'), 'utf8');
@@ -34,8 +40,12 @@ async function ServeShow() {
     throw new Error('index.html no longer loads page.js the way the test page expects');
   }
   const testPage = shipped.replace(marker, `${marker}\n<script src="clock_hold.js"></script>`);
+  const noAudioPage = testPage.replace('<script src="audio.js"></script>',
+                                      '<script src="no_audio.js"></script>\n<script src="audio.js"></script>');
   return StartServer(dir, {
     '/test.html': {type: 'text/html; charset=utf-8', body: testPage},
+    '/no_audio.html': {type: 'text/html; charset=utf-8', body: noAudioPage},
+    '/no_audio.js': {type: 'text/javascript', body: kNoAudio},
     '/clock_hold.js': {type: 'text/javascript', body: kClockHold},
   });
 }
