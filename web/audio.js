@@ -32,6 +32,7 @@
     const kQueueChunks = 4;
     const kQueueGrowth = 2;
     const kMostQueueChunks = 16;
+    const kScriptProcessorChunks = 4;
     const kFullScale = 32768;
     const kResumeTimeoutMs = 1500;
     const kChannels = 2;
@@ -109,17 +110,21 @@
         });
     }
 
-    // The deprecated fallback: renders on the main thread, one chunk a callback.
+    // The deprecated fallback: renders on the main thread, four chunks a
+    // callback (372 ms), since a late callback there is a gap in the music.
     function StartScriptProcessor() {
-        node = context.createScriptProcessor(chunkFrames, 0, kChannels);
+        const frames = chunkFrames * kScriptProcessorChunks;
+        node = context.createScriptProcessor(frames, 0, kChannels);
         node.onaudioprocess = (event) => {
-            const at = RenderChunk();
-            const heap = module.HEAP16;
             const left = event.outputBuffer.getChannelData(0);
             const right = event.outputBuffer.getChannelData(1);
-            for (let i = 0; i < chunkFrames; ++i) {
-                left[i] = heap[at + 2 * i] / kFullScale;
-                right[i] = heap[at + 2 * i + 1] / kFullScale;
+            for (let done = 0; done < frames; done += chunkFrames) {
+                const at = RenderChunk();
+                const heap = module.HEAP16;
+                for (let i = 0; i < chunkFrames; ++i) {
+                    left[done + i] = heap[at + 2 * i] / kFullScale;
+                    right[done + i] = heap[at + 2 * i + 1] / kFullScale;
+                }
             }
             if (startFrame === null) {
                 startFrame = Math.round(event.playbackTime * rate);
