@@ -9,6 +9,10 @@ tools/install-packages.sh cmake make g++ pkg-config ca-certificates \
     libegl1 libegl-mesa0 xvfb xauth xdotool libx11-dev libgtest-dev openmpt123 xmp valgrind
 # The offline music render (libmikmod directly, as SDL_mixer sets it up).
 tools/install-packages.sh libmikmod-dev
+# The music on the web: emscripten builds libmikmod from Debian's source package
+# (dpkg-dev unpacks it), and the test plays it in Chromium driven from npm.
+tools/install-packages.sh emscripten dpkg-dev chromium
+command -v npm >/dev/null || tools/install-packages.sh npm
 
 # The web show's tests: Chromium with Mesa's Vulkan driver, Node.js and its
 # DevTools driver (tests/web/package-lock.json); ./web.sh builds the web show.

@@ -17,7 +17,8 @@
 //
 // Options: workletUrl (default: audio-worklet.js beside this script),
 // autoPause (default true: pause while the tab is hidden), resumeTimeoutMs,
-// and for test pages only: forceScriptProcessor, and tap(context, node),
+// queueChunks (chunks rendered ahead at the start, default 4), and for test
+// pages only: forceScriptProcessor, and tap(context, node),
 // called (and awaited) with the music's output node before it is connected
 // and before any music flows; musicStartFrame() then gives the context frame
 // of the first music sample.
@@ -25,8 +26,13 @@
 
 (function (global) {
     // Four chunks of 2048 frames queued ahead of playback: 186 ms at 44.1 kHz,
-    // which rides out a slow frame on the page and still fades promptly.
+    // which rides out a slow frame on the page and still fades promptly. Each
+    // time the audio thread runs dry (the page was busier still), the queue
+    // grows by two chunks, up to 16 (743 ms).
     const kQueueChunks = 4;
+    const kQueueGrowth = 2;
+    const kMostQueueChunks = 16;
+    const kScriptProcessorChunks = 4;
     const kFullScale = 32768;
     const kResumeTimeoutMs = 1500;
     const kChannels = 2;
@@ -44,6 +50,8 @@
     let chunkFrames = 0;
     let rate = 0;
     let inFlight = 0; // chunks posted to the worklet and not yet played
+    let queueChunks = kQueueChunks;
+    let starvedFrames = 0;
     let renderedFrames = 0;
     let startFrame = null; // context frame of the first music sample
     let report = null;     // the worklet's last word: {playedFrames, queuedFrames, frame}
@@ -65,7 +73,7 @@
     }
 
     function PostChunks() {
-        while (inFlight < kQueueChunks) {
+        while (inFlight < queueChunks) {
             const at = RenderChunk();
             const chunk = module.HEAP16.slice(at, at + chunkFrames * kChannels);
             node.port.postMessage(chunk, [chunk.buffer]);
@@ -81,6 +89,10 @@
         }
         report = message;
         inFlight -= message.finishedChunks;
+        if (message.starvedFrames > starvedFrames) {
+            starvedFrames = message.starvedFrames;
+            queueChunks = Math.min(kMostQueueChunks, queueChunks + kQueueGrowth);
+        }
         if (status === 'running') {
             PostChunks();
         }
@@ -98,17 +110,21 @@
         });
     }
 
-    // The deprecated fallback: renders on the main thread, one chunk a callback.
+    // The deprecated fallback: renders on the main thread, four chunks a
+    // callback (372 ms), since a late callback there is a gap in the music.
     function StartScriptProcessor() {
-        node = context.createScriptProcessor(chunkFrames, 0, kChannels);
+        const frames = chunkFrames * kScriptProcessorChunks;
+        node = context.createScriptProcessor(frames, 0, kChannels);
         node.onaudioprocess = (event) => {
-            const at = RenderChunk();
-            const heap = module.HEAP16;
             const left = event.outputBuffer.getChannelData(0);
             const right = event.outputBuffer.getChannelData(1);
-            for (let i = 0; i < chunkFrames; ++i) {
-                left[i] = heap[at + 2 * i] / kFullScale;
-                right[i] = heap[at + 2 * i + 1] / kFullScale;
+            for (let done = 0; done < frames; done += chunkFrames) {
+                const at = RenderChunk();
+                const heap = module.HEAP16;
+                for (let i = 0; i < chunkFrames; ++i) {
+                    left[done + i] = heap[at + 2 * i] / kFullScale;
+                    right[done + i] = heap[at + 2 * i + 1] / kFullScale;
+                }
             }
             if (startFrame === null) {
                 startFrame = Math.round(event.playbackTime * rate);
@@ -149,6 +165,8 @@
         lastClock = 0;
         inFlight = 0;
         renderedFrames = 0;
+        starvedFrames = 0;
+        queueChunks = options.queueChunks || kQueueChunks;
         if (options.autoPause !== false && global.document) {
             WatchVisibility();
         }
@@ -280,6 +298,11 @@
         },
         musicStartFrame() {
             return startFrame;
+        },
+        // How the output copes: chunks kept queued, frames of silence played
+        // because none was there (AudioWorklet output only).
+        stats() {
+            return {queueChunks, starvedFrames};
         },
     };
 })(typeof window !== 'undefined' ? window : globalThis);

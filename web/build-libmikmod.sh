@@ -58,7 +58,7 @@ out=$(mkdir -p "$1" && cd "$1" && pwd)
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 
 stamp="$out/lib/libmikmod.stamp"
-want_stamp="$kVersion $(printf '%s ' "${kSources[@]}" "${kCFlags[@]}") $(emcc --version | head -n 1)"
+want_stamp="$kVersion $(printf '%s ' "${kSources[@]}" "${kCFlags[@]}") $(emcc --version | sed -n 1p)"
 if [ -f "$out/lib/libmikmod.a" ] && [ -f "$out/include/mikmod.h" ] && [ -f "$stamp" ] &&
     [ "$(cat "$stamp")" = "$want_stamp" ]; then
     exit 0
@@ -102,7 +102,9 @@ FetchSource() {
     EnsureSourceEntry
     rm -rf "$out/source"
     mkdir -p "$out/source"
-    (cd "$out/source" && flock /tmp/apt.lock apt-get source -qq --only-source "$kPackage=$kVersion" >/dev/null)
+    # apt warns that it downloads as root, outside its sandbox: expected here.
+    (cd "$out/source" && flock /tmp/apt.lock apt-get source -qq --only-source "$kPackage=$kVersion" \
+        >/dev/null 2> >(grep -v "unsandboxed" >&2))
     local tarball="$out/source/${kPackage}_$kUpstream.orig.tar.gz"
     if ! echo "$kOrigSha256  $tarball" | sha256sum --check --status; then
         echo "build-libmikmod: checksum mismatch for $tarball" >&2

@@ -21,6 +21,7 @@ let recording = null;
 
 // Puts a recorder on the music's output before any music flows.
 async function Tap(context, node) {
+    window.testContext = context;
     await context.audioWorklet.addModule('recorder-worklet.js');
     const recorder = new AudioWorkletNode(context, 'test-recorder', {
         numberOfInputs: 1,
@@ -43,14 +44,18 @@ function Start() {
     }
     window.testStarted = window.testLoaded.then(() => TromviskAudio.start(Module, {
         forceScriptProcessor: params.has('fallback'),
+        // The samples are compared on a shared, busy machine: queue generously.
+        queueChunks: 12,
         tap: params.has('notap') ? undefined : Tap,
     }));
 }
 document.getElementById('start').addEventListener('click', Start);
 document.addEventListener('keydown', Start);
 
-async function Reference() {
-    const bytes = await (await fetch('../build/reference.wav')).arrayBuffer();
+// The native render from the music's first chunk on (reference-fade.wav: with
+// the fade that CompareFadedRender makes).
+async function Reference(name) {
+    const bytes = await (await fetch('../build/' + (name || 'reference.wav'))).arrayBuffer();
     const view = new DataView(bytes);
     for (let at = 12; at + 8 <= bytes.byteLength;) {
         const id = String.fromCharCode(...new Uint8Array(bytes, at, 4));
@@ -61,17 +66,6 @@ async function Reference() {
         at += 8 + size + (size % 2);
     }
     throw new Error('reference.wav holds no audio');
-}
-
-// Frames of whole silent chunks at the start: left out of the reference too.
-function LeadingSilentFrames(samples, chunkFrames) {
-    let frames = 0;
-    while ((frames + chunkFrames) * kChannels <= samples.length &&
-           samples.subarray(frames * kChannels, (frames + chunkFrames) * kChannels)
-               .every((sample) => sample === 0)) {
-        frames += chunkFrames;
-    }
-    return frames;
 }
 
 // Frames up to the last one that is not silent.
@@ -145,13 +139,10 @@ window.CompareGraphCapture = async (seconds, options) => {
         all[2 * i] = Math.round(captured.left[skip + i] * kFullScale);
         all[2 * i + 1] = Math.round(captured.right[skip + i] * kFullScale);
     }
-    const silent = LeadingSilentFrames(all, Module._WebMusicChunkFrames());
-    if ((silent + frames) * kChannels > all.length) {
-        throw new Error('the recording holds too little music after ' + silent + ' silent frames');
-    }
-    const web = all.subarray(silent * kChannels, (silent + frames) * kChannels);
+    const web = all.subarray(0, frames * kChannels);
     const result = Compare(web, native, frames * kChannels);
     result.alignedBySearch = searched;
+    result.starvedFrames = TromviskAudio.stats().starvedFrames;
     result.output = started.output;
     result.state = started.state;
     result.leadingFrames = skip;
@@ -166,27 +157,32 @@ window.CompareGraphCapture = async (seconds, options) => {
     return result;
 };
 
-// The clock follows the audio played, and stands still while paused.
+// The clock follows the audio played (the context's own clock), and stands
+// still while paused.
 window.CheckClock = async () => {
     const Wait = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
-    const before = TromviskAudio.clockSeconds();
-    await Wait(500);
-    const running = TromviskAudio.clockSeconds() - before;
+    const context = window.testContext;
+    const Advance = async (ms) => {
+        const clock = TromviskAudio.clockSeconds();
+        const audio = context.currentTime;
+        await Wait(ms);
+        return {clock: TromviskAudio.clockSeconds() - clock, audio: context.currentTime - audio};
+    };
+    const running = await Advance(500);
     TromviskAudio.pause();
     await Wait(200);
-    const pausedAt = TromviskAudio.clockSeconds();
-    await Wait(500);
-    const whilePaused = TromviskAudio.clockSeconds() - pausedAt;
+    const paused = await Advance(500);
     const stateWhilePaused = TromviskAudio.state();
     TromviskAudio.resume();
-    await Wait(500);
-    const afterResume = TromviskAudio.clockSeconds() - pausedAt;
-    return {running, whilePaused, stateWhilePaused, afterResume, state: TromviskAudio.state()};
+    await Wait(200);
+    const resumed = await Advance(500);
+    return {running, paused, stateWhilePaused, resumed, state: TromviskAudio.state()};
 };
 
-// Renders the whole module again straight from the mixer (the audio paused)
-// and compares all of it, and its length, with the native render.
-window.CompareFullRender = async () => {
+// Renders the module again straight from the mixer (the audio paused), with
+// a fade of `fadeMs` after `fadeAfterChunks` chunks when asked, until the
+// music stops; compares all of it, and its length, with the native render.
+async function CompareDirectRender(reference, fadeAfterChunks, fadeMs) {
     TromviskAudio.pause();
     if (Module._TestPlayAgain() !== 0) {
         throw new Error('the module does not play again');
@@ -195,28 +191,37 @@ window.CompareFullRender = async () => {
     const buffer = Module._malloc(chunk * kChannels * 2);
     const parts = [];
     let total = 0;
+    let fadeStarted = 0;
     while (Module._TestPlaying()) {
+        if (parts.length === fadeAfterChunks) {
+            fadeStarted = Module._TestFadeOut(fadeMs);
+        }
         Module._WebMusicRender(buffer, chunk);
         const at = buffer / 2;
         parts.push(Module.HEAP16.slice(at, at + chunk * kChannels));
         total += chunk * kChannels;
     }
     Module._free(buffer);
-    let web = new Int16Array(total);
+    const web = new Int16Array(total);
     let offset = 0;
     for (const part of parts) {
         web.set(part, offset);
         offset += part.length;
     }
-    const native = await Reference();
-    web = web.subarray(LeadingSilentFrames(web, chunk) * kChannels);
+    const native = await Reference(reference);
     const webFrames = SoundingFrames(web);
     const nativeFrames = SoundingFrames(native);
     const result = Compare(web, native, Math.min(webFrames, nativeFrames) * kChannels);
     result.webFrames = webFrames;
     result.nativeFrames = nativeFrames;
+    result.chunks = parts.length;
+    result.fadeStarted = fadeStarted;
     return result;
-};
+}
+
+window.CompareFullRender = () => CompareDirectRender('reference.wav', -1, 0);
+window.CompareFadedRender = (afterChunks, ms) =>
+    CompareDirectRender('reference-fade.wav', afterChunks, ms);
 
 // A module that is missing or broken gives an error and silence, as natively.
 window.CheckBadModule = (broken) => {

@@ -15,6 +15,8 @@ out=$(mkdir -p "$1" && cd "$1" && pwd)
 reference_tool=$2
 module=$3
 export NODE_PATH=/usr/share/nodejs # Debian's emscripten finds its acorn here
+# Where the faded render starts fading, and for how long (the show's fade).
+export WEB_AUDIO_FADE_AFTER_CHUNKS=100 WEB_AUDIO_FADE_MS=1000
 
 "$source_dir/web/build-libmikmod.sh" "$out/mikmod"
 
@@ -47,7 +49,10 @@ if [ "$stale" -eq 1 ]; then
         -o audio_test.js)
 fi
 
-"$reference_tool" "$module" "$page_build/reference.wav"
+# The native renders: the whole module, and faded out as the test page fades it.
+"$reference_tool" "$module" "$page_build/reference.wav" 2> >(grep -v "^CRITICAL" >&2)
+"$reference_tool" "$module" "$page_build/reference-fade.wav" \
+    "$WEB_AUDIO_FADE_AFTER_CHUNKS" "$WEB_AUDIO_FADE_MS" 2> >(grep -v "^CRITICAL" >&2)
 
 # The browser driver, from npm, kept in the build tree.
 node_dir="$out/node"
