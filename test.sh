@@ -17,7 +17,6 @@ command -v npm >/dev/null || tools/install-packages.sh npm
 # The web show's tests: Chromium with Mesa's Vulkan driver, Node.js and its
 # DevTools driver (tests/web/package-lock.json); ./web.sh builds the web show.
 tools/install-packages.sh chromium mesa-vulkan-drivers nodejs
-command -v npm >/dev/null || tools/install-packages.sh npm # some Node.js builds bring their own
 # npm ci starts from scratch: only when the lock file changed since the last install.
 [ tests/web/node_modules/.package-lock.json -nt tests/web/package-lock.json ] ||
     (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
