@@ -54,7 +54,8 @@ emcmake cmake -S web -B "$out" -DCMAKE_BUILD_TYPE=Release \
     -DTROMVISK_LIBMIKMOD_DIR="$PWD/$out/mikmod" >/dev/null
 cmake --build "$out" -j"$(nproc)"
 
-echo "Built $out/index.html ($(du -cb "$out"/tromvisk.{js,wasm,data} | tail -1 | cut -f1) bytes to download)"
+download=$(cat "$out"/*.html "$out"/*.css "$out"/*.js "$out"/tromvisk.wasm "$out"/tromvisk.data | wc -c)
+echo "Built $out/index.html: $download bytes to download"
 if [ -n "$serve" ]; then
     echo "Serving the show at http://127.0.0.1:$port/ (Ctrl-C to stop)"
     exec python3 -m http.server "$port" --bind 127.0.0.1 --directory "$out"
