@@ -73,28 +73,32 @@ function CountBeyond(a, b, levels) {
   return count;
 }
 
-async function Main() {
-  show.WebBuildDir();
-  const nativeFrames = process.env.TROMVISK_NATIVE_FRAMES;
-  if (!nativeFrames || !fs.existsSync(nativeFrames)) {
-    throw new Error('TROMVISK_NATIVE_FRAMES must name the native_frames program');
-  }
-  const work = fs.mkdtempSync(path.join(os.tmpdir(), 'tromvisk-web-frames-'));
-  execFileSync(nativeFrames, [work, ...kTimes.map(([, t]) => t)], {stdio: 'inherit',
-    env: {...process.env, SDL_AUDIODRIVER: 'dummy'}});
+// A larger window: the canvas's drawing buffer and view follow its size, as
+// the native window's do after a resize.
+const kResized = {width: 1024, height: 768};
+const kResizedTimes = [['inner and corner cubes', '30.005'], ['spiral from low', '81.005']];
 
-  const server = await show.ServeShow();
-  const browser = await LaunchBrowser('vulkan');
+// The frames of one browser window size against native frames of that size;
+// returns the failures.
+async function ComparePass(server, work, size, times) {
+  const label = `${size.width}x${size.height}`;
+  const dir = path.join(work, label);
+  fs.mkdirSync(dir);
+  const sizeArgs = size.width === 800 && size.height === 600 ? [] : ['--size', label];
+  execFileSync(process.env.TROMVISK_NATIVE_FRAMES, [...sizeArgs, dir, ...times.map(([, t]) => t)],
+               {stdio: 'inherit', env: {...process.env, SDL_AUDIODRIVER: 'dummy'}});
+  console.log(`-- ${label}`);
+  const browser = await LaunchBrowser('vulkan', size);
   let failures = 0;
   try {
     const page = await browser.newPage();
     const seen = show.WatchConsole(page);
     await page.goto(`${server.url}/test.html`);
     await show.StartShow(page);
-    for (const [act, t] of kTimes) {
+    for (const [act, t] of times) {
       await show.HoldClock(page, Number(t));
       const web = await show.CanvasPixels(page);
-      const native = show.ReadPpm(path.join(work, `${t}.ppm`));
+      const native = show.ReadPpm(path.join(dir, `${t}.ppm`));
       const diff = show.CompareFrames(web, native);
       const beyond = diff.sizeMismatch ? diff.total : CountBeyond(web, native, kMaxLevels);
       const share = beyond / diff.total;
@@ -103,22 +107,22 @@ async function Main() {
                   `${beyond} pixels (${(100 * share).toFixed(4)} %) off by more than ${kMaxLevels} ` +
                   `levels; ${diff.differing} differ at all, by at most ${diff.largest}`);
       let binaryOk = true;
-      if (kStillActs.has(t)) {
-        const binary = BinaryFrame(work, Number(t));
+      if (kStillActs.has(t) && sizeArgs.length === 0) {
+        const binary = BinaryFrame(dir, Number(t));
         if (binary) {
           const off = CountBeyond(web, binary, kMaxLevels);
           binaryOk = off / diff.total <= kMaxDifferingShare;
           console.log(`${binaryOk ? 'ok  ' : 'FAIL'} ${t.padStart(7)} s ${'  and the show binary'.padEnd(24)} ` +
                       `${off} pixels off by more than ${kMaxLevels} levels`);
           if (!binaryOk) {
-            show.WritePng(path.join(work, `${t}-binary.png`), binary);
+            show.WritePng(path.join(dir, `${t}-binary.png`), binary);
           }
         }
       }
       if (!ok || !binaryOk) {
         ++failures;
-        show.WritePng(path.join(work, `${t}-web.png`), web);
-        show.WritePng(path.join(work, `${t}-native.png`), native);
+        show.WritePng(path.join(dir, `${t}-web.png`), web);
+        show.WritePng(path.join(dir, `${t}-native.png`), native);
       }
     }
     if (seen.errors.length) {
@@ -127,6 +131,23 @@ async function Main() {
     }
   } finally {
     await browser.close();
+  }
+  return failures;
+}
+
+async function Main() {
+  show.WebBuildDir();
+  const nativeFrames = process.env.TROMVISK_NATIVE_FRAMES;
+  if (!nativeFrames || !fs.existsSync(nativeFrames)) {
+    throw new Error('TROMVISK_NATIVE_FRAMES must name the native_frames program');
+  }
+  const work = fs.mkdtempSync(path.join(os.tmpdir(), 'tromvisk-web-frames-'));
+  const server = await show.ServeShow();
+  let failures = 0;
+  try {
+    failures += await ComparePass(server, work, {width: 800, height: 600}, kTimes);
+    failures += await ComparePass(server, work, kResized, kResizedTimes);
+  } finally {
     server.close();
   }
   if (failures) {
