@@ -10,7 +10,7 @@ target_link_libraries(native_frames PRIVATE tromvisk_core PkgConfig::SDLMIXER12 
 find_program(NODE_EXECUTABLE node)
 set(TROMVISK_WEB_BUILD ${PROJECT_SOURCE_DIR}/build-web CACHE PATH "Where ./web.sh built the web show")
 if(NODE_EXECUTABLE)
-  foreach(web_test frames keys_and_ending failures)
+  foreach(web_test frames keys_and_ending failures hidden_tab)
     add_test(NAME Web.${web_test}
       COMMAND ${NODE_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/web/${web_test}_test.js)
     set_tests_properties(Web.${web_test} PROPERTIES
