@@ -54,6 +54,9 @@ readonly kCFlags=(
 )
 
 out=$(mkdir -p "$1" && cd "$1" && pwd)
+# One build at a time in OUTDIR (web.sh and the web audio test share one).
+exec 9>"$out/.build-lock"
+flock 9
 # Debian's emscripten finds its acorn only here.
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 

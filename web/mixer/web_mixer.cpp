@@ -5,7 +5,13 @@
 // which hand the module to the browser's decoder (it cannot play XM).
 #include <SDL.h>
 #include <SDL_mixer.h>
+
+#ifdef __EMSCRIPTEN__
 #include <emscripten/emscripten.h>
+#define WEB_MUSIC_EXPORT EMSCRIPTEN_KEEPALIVE
+#else
+#define WEB_MUSIC_EXPORT // built natively for its tests
+#endif
 
 #include <cstring>
 #include <exception>
@@ -180,7 +186,7 @@ int Mix_HaltChannel(int /*channel*/) {
     return 0;
 }
 
-EMSCRIPTEN_KEEPALIVE int WebMusicRender(int16_t* out, int frames) {
+WEB_MUSIC_EXPORT int WebMusicRender(int16_t* out, int frames) {
     if (out == nullptr || frames <= 0 || frames % kMusicChunkFrames != 0) {
         return 0;
     }
@@ -196,11 +202,11 @@ EMSCRIPTEN_KEEPALIVE int WebMusicRender(int16_t* out, int frames) {
     return frames;
 }
 
-EMSCRIPTEN_KEEPALIVE int WebMusicRate(void) {
+WEB_MUSIC_EXPORT int WebMusicRate(void) {
     return kMusicRate;
 }
 
-EMSCRIPTEN_KEEPALIVE int WebMusicChunkFrames(void) {
+WEB_MUSIC_EXPORT int WebMusicChunkFrames(void) {
     return kMusicChunkFrames;
 }
 
