@@ -33,6 +33,8 @@ cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTROMVISK_TESTS=OFF -DTROM
     >/dev/null
 cmake --build build-bench -j"$(nproc)" >/dev/null
 
+bench/web_bench.sh || echo "The web benchmark failed; the native one follows." >&2
+
 bench=(build-bench/bench/tromvisk_bench ${profile:+"$profile"} "${runs[@]}")
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" "${bench[@]}" \

@@ -8,6 +8,8 @@ tools/install-packages.sh cmake make g++ pkg-config ca-certificates \
     xvfb xauth
 # The desktop icon is drawn off screen at build time (EGL) and written with libpng.
 tools/install-packages.sh libpng-dev libegl1 libegl-mesa0
+# The offline music render (libmikmod directly, as SDL_mixer sets it up).
+tools/install-packages.sh libmikmod-dev
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTROMVISK_TESTS=OFF -DTROMVISK_BENCH=OFF >/dev/null
 cmake --build build -j"$(nproc)" >/dev/null

@@ -13,6 +13,20 @@ tools/install-packages.sh desktop-file-utils appstream lintian groff mandoc dpkg
 # The desktop tests: a window manager, a sound server and the tools that look at them.
 tools/install-packages.sh openbox pulseaudio pulseaudio-utils wmctrl x11-utils imagemagick xdotool \
     libxfixes-dev
+# The offline music render (libmikmod directly, as SDL_mixer sets it up).
+tools/install-packages.sh libmikmod-dev
+# The music on the web: emscripten builds libmikmod from Debian's source package
+# (dpkg-dev unpacks it), and the test plays it in Chromium driven from npm.
+tools/install-packages.sh emscripten dpkg-dev chromium
+command -v npm >/dev/null || tools/install-packages.sh npm
+
+# The web show's tests: Chromium with Mesa's Vulkan driver, Node.js and its
+# DevTools driver (tests/web/package-lock.json); ./web.sh builds the web show.
+tools/install-packages.sh chromium mesa-vulkan-drivers nodejs
+# npm ci starts from scratch: only when the lock file changed since the last install.
+[ tests/web/node_modules/.package-lock.json -nt tests/web/package-lock.json ] ||
+    (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+./web.sh >/dev/null
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTROMVISK_TESTS=ON >/dev/null
 cmake --build build -j"$(nproc)"

@@ -7,47 +7,17 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include "host/credits.h"
 #include "host/frame_loop.h"
 #include "host/music.h"
+#include "host/start_settings.h"
 #include "host/stop_signals.h"
 #include "host/view.h"
 #include "host/window.h"
 
 namespace {
 
-// The group's address is also the one the show types out in cubes.
-constexpr const char* kCredits[] = {
-    "             Tromvisk                 ",
-    "     by: virvelstormgarden            ",
-    " _______________________________________ ",
-    "                        ",
-    "   code: d0rvik                 ",
-    "           music: trimbaxel             ",
-    "          scenetuner.com  \t",
-    " \tscenetuner.com/trimbaxel\t",
-    " _______________________________________ ",
-    " ",
-    "Hit the \"f\"-key to toggle fullscreen",
-    "ESC to quit",
-};
-
-constexpr const char* kCaption = "bajs";
-constexpr int kWidth = 800;
-constexpr int kHeight = 600;
-
-constexpr int kAudioFrequency = 44100;
-constexpr int kAudioChannels = 2;
-constexpr int kAudioChunkSize = 2048;
-constexpr int kPlayOnce = 0;
-
 Mix_Music* music;
-
-void PrintCredits() {
-    for (const char* line : kCredits) {
-        std::printf("%s\n", line);
-        std::fflush(stdout);
-    }
-}
 
 // With no display the media layer quietly falls back to a driver that shows
 // nothing; a show nobody can see is a failure, unless the driver was chosen.

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# The web show's benchmark: download size, load time to the first frame, and
+# frame rate per act in headless Chromium with SwiftShader at 800x600 and
+# 1920x1080. Builds the web show first (./web.sh).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/install-packages.sh chromium nodejs
+command -v npm >/dev/null || tools/install-packages.sh npm
+# npm ci starts from scratch: only when the lock file changed since the last install.
+[ tests/web/node_modules/.package-lock.json -nt tests/web/package-lock.json ] ||
+    (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+./web.sh >/dev/null
+exec node bench/web_bench.js "$@"

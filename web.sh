@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Builds the show for the web into build-web/: index.html, tromvisk.js,
+# tromvisk.wasm and tromvisk.data (the packaged demo.xm).
+#   ./web.sh            build
+#   ./web.sh --serve    build, then serve build-web/ on 127.0.0.1 and print the URL
+#   ./web.sh --port N   the port to serve on (default 8080)
+# Installs what is missing (Emscripten, Node.js, a C++ compiler for the
+# soundtrack generator) like the other scripts.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+usage="usage: $0 [--serve] [--port N]"
+serve=
+port=8080
+while [ $# -gt 0 ]; do
+    case $1 in
+    --serve) serve=1 ;;
+    --port)
+        [ $# -ge 2 ] || { echo "$usage" >&2; exit 2; }
+        port=$2
+        shift
+        ;;
+    -h | --help) echo "$usage"; exit 0 ;;
+    *) echo "$usage" >&2; exit 2 ;;
+    esac
+    shift
+done
+
+tools/install-packages.sh cmake make g++ emscripten nodejs python3
+
+out=build-web
+mkdir -p "$out/soundtrack"
+# The soundtrack is written by a native tool at build time, as for the show.
+generator=$out/soundtrack/soundtrack_generator
+if [ ! -x "$generator" ] || [ -n "$(find tools/soundtrack -newer "$generator" -print -quit)" ]; then
+    g++ -std=c++17 -O2 -Wall -Wextra -ffp-contract=off -Itools/soundtrack \
+        tools/soundtrack/*.cpp -o "$generator"
+fi
+"$generator" "$out/soundtrack/demo.xm.new"
+if ! cmp -s "$out/soundtrack/demo.xm.new" "$out/soundtrack/demo.xm"; then
+    mv "$out/soundtrack/demo.xm.new" "$out/soundtrack/demo.xm"
+else
+    rm "$out/soundtrack/demo.xm.new"
+fi
+
+# Debian's Emscripten finds its JavaScript tools (acorn) through NODE_PATH.
+export NODE_PATH=/usr/share/nodejs
+# Its system libraries are prebuilt: never let it try to rebuild them.
+export EM_FROZEN_CACHE=1
+# libmikmod for wasm, from Debian's source package (pinned, checksum-checked).
+web/build-libmikmod.sh "$out/mikmod" >/dev/null
+emcmake cmake -S web -B "$out" -DCMAKE_BUILD_TYPE=Release \
+    -DTROMVISK_DEMO_XM="$PWD/$out/soundtrack/demo.xm" \
+    -DTROMVISK_LIBMIKMOD_DIR="$PWD/$out/mikmod" >/dev/null
+cmake --build "$out" -j"$(nproc)"
+
+download=$(cat "$out"/*.html "$out"/*.css "$out"/*.js "$out"/tromvisk.wasm "$out"/tromvisk.data | wc -c)
+echo "Built $out/index.html: $download bytes to download"
+if [ -n "$serve" ]; then
+    echo "Serving the show at http://127.0.0.1:$port/ (Ctrl-C to stop)"
+    exec python3 -m http.server "$port" --bind 127.0.0.1 --directory "$out"
+fi
