@@ -9,6 +9,9 @@ tools/install-packages.sh cmake make g++ pkg-config ca-certificates \
     libegl1 libegl-mesa0 xvfb xauth xdotool libx11-dev libgtest-dev openmpt123 xmp valgrind
 # The offline music render (libmikmod directly, as SDL_mixer sets it up).
 tools/install-packages.sh libmikmod-dev
+# The video capture: EGL off screen, FFmpeg's libraries (ffprobe for its tests).
+tools/install-packages.sh libegl-dev libegl-mesa0 libavformat-dev libavcodec-dev libswscale-dev \
+    libswresample-dev libavutil-dev ffmpeg
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTROMVISK_TESTS=ON >/dev/null
 cmake --build build -j"$(nproc)"
