@@ -24,8 +24,22 @@ constexpr const char* kDefaultH264Preset = "veryfast"; // keeps the whole show n
 constexpr const char* kVp9Deadline = "good";
 constexpr int kVp9CpuUsed = 4;
 
+// x264's presets, fastest first; x264 itself would print its own line for others.
+constexpr const char* kH264Presets[] = {"ultrafast", "superfast", "veryfast", "faster",
+                                        "fast",      "medium",    "slow",     "slower",
+                                        "veryslow",  "placebo"};
+
 bool IsH264(const std::string& name) {
     return name == "libx264";
+}
+
+bool IsH264Preset(const std::string& name) {
+    for (const char* preset : kH264Presets) {
+        if (name == preset) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -46,6 +60,10 @@ VideoEncoder::VideoEncoder(Muxer& muxer, const OutputFormat& format, int width, 
     }
     if (!preset.empty() && !IsH264(name_)) {
         throw std::runtime_error("--preset: only H.264 (.mp4, .mkv) takes a preset, not " + name_);
+    }
+    if (!preset.empty() && !IsH264Preset(preset)) {
+        throw std::runtime_error("--preset " + preset +
+                                 ": not an x264 preset (ultrafast ... veryfast ... veryslow)");
     }
     codec_ = avcodec_alloc_context3(codec);
     frame_ = av_frame_alloc();
