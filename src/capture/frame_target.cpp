@@ -32,7 +32,7 @@ int FrameTarget::MaxSamples() {
 }
 
 FrameTarget::FrameTarget(int width, int height, int samples)
-    : width_(width), height_(height), samples_(samples) {
+    : width_(width), height_(height), samples_(samples), boxWidth_(width), boxHeight_(height) {
     GLint largest = 0;
     glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &largest);
     if (width > largest || height > largest) {
@@ -96,6 +96,25 @@ std::size_t FrameTarget::FrameBytes() const {
     return static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * kBytesPerPixel;
 }
 
+void FrameTarget::LimitToPicture(int x, int y, int width, int height) {
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(0, 0, 0, 0);
+    for (GLuint framebuffer : {resolved_, multisampled_}) {
+        if (framebuffer != 0) {
+            glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        }
+    }
+    // The show clears the whole framebuffer each frame: the scissor keeps
+    // that to the picture. The show itself never uses the scissor.
+    glScissor(x, y, width, height);
+    glEnable(GL_SCISSOR_TEST);
+    boxX_ = x;
+    boxY_ = y;
+    boxWidth_ = width;
+    boxHeight_ = height;
+}
+
 void FrameTarget::BeginPass() {
     glBindFramebuffer(GL_FRAMEBUFFER, samples_ > 1 ? multisampled_ : resolved_);
 }
@@ -104,7 +123,8 @@ void FrameTarget::EndPass() {
     if (samples_ > 1) {
         glBindFramebuffer(GL_READ_FRAMEBUFFER, multisampled_);
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, resolved_);
-        glBlitFramebuffer(0, 0, width_, height_, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT,
+        const int right = boxX_ + boxWidth_, top = boxY_ + boxHeight_;
+        glBlitFramebuffer(boxX_, boxY_, right, top, boxX_, boxY_, right, top, GL_COLOR_BUFFER_BIT,
                           GL_NEAREST);
     }
     glBindFramebuffer(GL_FRAMEBUFFER, resolved_);

@@ -23,6 +23,10 @@ class FrameTarget {
     int Height() const { return height_; }
     std::size_t FrameBytes() const; // RGBA, rows bottom up
 
+    // Limits clearing and resolving to the picture's rectangle; the rest of
+    // the frame stays black. Costs scale with the area: bars cost nothing.
+    void LimitToPicture(int x, int y, int width, int height);
+
     void BeginPass(); // binds the framebuffer to draw into
     void EndPass();   // resolves the samples into the single-sampled picture
 
@@ -38,6 +42,7 @@ class FrameTarget {
     int width_;
     int height_;
     int samples_;
+    int boxX_ = 0, boxY_ = 0, boxWidth_, boxHeight_;
     GLuint multisampled_ = 0;
     GLuint resolved_ = 0;
     GLuint renderbuffers_[4] = {};

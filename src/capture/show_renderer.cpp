@@ -26,6 +26,7 @@ ShowRenderer::ShowRenderer(int width, int height, int samples, bool fill, std::i
     }
     target_ = std::make_unique<FrameTarget>(width, height, perPass_);
     box_ = FitPicture(width, height, fill);
+    target_->LimitToPicture(box_.x, box_.y, box_.width, box_.height);
     SetUpShowView(box_, 0, 0);
     if (passes_ > 1) {
         pass_.resize(target_->FrameBytes());

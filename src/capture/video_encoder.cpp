@@ -103,7 +103,7 @@ VideoEncoder::VideoEncoder(Muxer& muxer, const OutputFormat& format, int width, 
     }
 
     convert_ = sws_getContext(width, height, AV_PIX_FMT_RGBA, width, height, codec_->pix_fmt,
-                              SWS_BILINEAR | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
+                              SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (convert_ == nullptr) {
         throw std::runtime_error("cannot convert frames for " + name_);
     }
