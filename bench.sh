@@ -33,6 +33,9 @@ cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTROMVISK_TESTS=OFF -DTROM
     >/dev/null
 cmake --build build-bench -j"$(nproc)" >/dev/null
 
+# The video capture's figures (off screen, no display needed).
+bench/capture_bench.sh build-bench
+
 bench=(build-bench/bench/tromvisk_bench ${profile:+"$profile"} "${runs[@]}")
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" "${bench[@]}" \
