@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 #include "capture_process.h"
@@ -88,6 +89,25 @@ TEST_F(CaptureFailure, NoOpenGlIsOneLine) {
     // No EGL vendor at all: the surfaceless platform is missing.
     ExpectFailure(Small(folder + "/a.mp4", {"--no-music"}), 1, "no OpenGL context",
                   {"__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json"});
+}
+
+TEST_F(CaptureFailure, FullDiskIsOneLineAndLeavesNothing) {
+    // A 300 kB file system of its own, in a private mount namespace.
+    if (geteuid() != 0 || std::system("unshare -m true 2>/dev/null") != 0) {
+        GTEST_SKIP() << "needs root and mount namespaces for a small file system";
+    }
+    for (const std::string output : {"show.mp4", "frames"}) {
+        const std::string script =
+            "unshare -m --propagation private sh -c 'mount -t tmpfs -o size=300k tmpfs " + folder +
+            " && " TROMVISK_CAPTURE_BINARY " --size 320x240 --fps 30 --from 20 --to 30 " + folder +
+            "/" + output + " 2>" + folder + "/errors; echo status $?; cat " + folder +
+            "/errors; ls -A " + folder + "'";
+        const std::string result = Shell(script);
+        // The status, the one error line, and nothing but that file left.
+        EXPECT_EQ(result.rfind("status 1\ntromvisk-capture: cannot write ", 0), 0u) << result;
+        EXPECT_NE(result.find("No space left on device\nerrors\n"), std::string::npos) << result;
+        EXPECT_EQ(std::count(result.begin(), result.end(), '\n'), 3) << result;
+    }
 }
 
 // Waits until the capture's temporary file appears beside OUTPUT (it is
