@@ -28,7 +28,8 @@ struct MixerPlayback {
     double loadMs = 0;
     bool ended = false; // the music stopped by itself within the bound
     // Everything the disk driver wrote, interleaved; the music's first chunk
-    // starts at sample `musicStart` (the device mixes silence until then).
+    // starts at sample `musicStart` (the device mixes silence until then; the
+    // chunk just before it, marked to be found, is given back its silence).
     std::vector<std::int16_t> written;
     std::size_t musicStart = 0;
 };

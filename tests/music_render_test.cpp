@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <mikmod.h>
@@ -258,6 +259,12 @@ TEST_F(MusicRenderBadFile, EachGivesAClearErrorAndTheNextRenderStillWorks) {
     made.push_back(directory);
     ExpectRefused(directory, "is a directory");
     ExpectRefused(FileWith(""), "empty");
+    // A FIFO with no writer would block the read for good.
+    const std::string fifo = TemporaryPath("music-render-fifo");
+    std::remove(fifo.c_str());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    made.push_back(fifo);
+    ExpectRefused(fifo, "not a regular file");
 
     std::mt19937 random(20261208);
     std::string noise(64 * 1024, '\0');

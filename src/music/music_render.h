@@ -30,7 +30,9 @@ class MusicRender {
     // stepped per chunk exactly as SDL_mixer steps Mix_FadeOutMusic.
     void FadeOut(int milliseconds);
 
-    // Whether the module still plays (not ended, not faded out).
+    // Whether the music still plays, as Mix_PlayingMusic says: false as soon as
+    // the module has played its last row, and once the chunk after a fade's
+    // last step has been pulled.
     bool Playing() const;
 
   private:
