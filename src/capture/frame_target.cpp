@@ -11,16 +11,14 @@ namespace {
 
 constexpr int kBytesPerPixel = 4;
 
-// Colour with eight bits a channel and a 16-bit depth buffer, as the show's window has.
-void AttachStorage(GLuint framebuffer, GLuint colour, GLuint depth, int samples, int width,
-                   int height) {
+// Colour with eight bits a channel, as the show's window has. The show never
+// enables the depth test, so its depth buffer changes no pixel: the capture
+// leaves it out and saves clearing it every frame.
+void AttachStorage(GLuint framebuffer, GLuint colour, int samples, int width, int height) {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, colour);
     glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_RGBA8, width, height);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-    glBindRenderbuffer(GL_RENDERBUFFER, depth);
-    glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_DEPTH_COMPONENT16, width, height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
 }
 
 } // namespace
@@ -40,14 +38,14 @@ FrameTarget::FrameTarget(int width, int height, int samples)
                                  " is larger than the renderer's " + std::to_string(largest) +
                                  " pixels a side");
     }
-    glGenRenderbuffers(4, renderbuffers_);
+    glGenRenderbuffers(2, renderbuffers_);
     glGenFramebuffers(1, &resolved_);
-    AttachStorage(resolved_, renderbuffers_[0], renderbuffers_[1], 0, width, height);
+    AttachStorage(resolved_, renderbuffers_[0], 0, width, height);
     if (samples > 1) {
         glGenFramebuffers(1, &multisampled_);
-        AttachStorage(multisampled_, renderbuffers_[2], renderbuffers_[3], samples, width, height);
+        AttachStorage(multisampled_, renderbuffers_[1], samples, width, height);
         GLint got = 0;
-        glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers_[2]);
+        glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers_[1]);
         glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_SAMPLES, &got);
         if (got != samples) {
             throw std::runtime_error("--aa " + std::to_string(samples) +
@@ -89,7 +87,7 @@ FrameTarget::~FrameTarget() {
     if (multisampled_ != 0) {
         glDeleteFramebuffers(1, &multisampled_);
     }
-    glDeleteRenderbuffers(4, renderbuffers_);
+    glDeleteRenderbuffers(2, renderbuffers_);
 }
 
 std::size_t FrameTarget::FrameBytes() const {
@@ -102,7 +100,7 @@ void FrameTarget::LimitToPicture(int x, int y, int width, int height) {
     for (GLuint framebuffer : {resolved_, multisampled_}) {
         if (framebuffer != 0) {
             glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            glClear(GL_COLOR_BUFFER_BIT);
         }
     }
     // The show clears the whole framebuffer each frame: the scissor keeps

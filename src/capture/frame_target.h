@@ -45,7 +45,7 @@ class FrameTarget {
     int boxX_ = 0, boxY_ = 0, boxWidth_, boxHeight_;
     GLuint multisampled_ = 0;
     GLuint resolved_ = 0;
-    GLuint renderbuffers_[4] = {};
+    GLuint renderbuffers_[2] = {}; // resolved colour, multisampled colour
     GLuint pixelBuffers_[kRing] = {};
     int started_ = 0;  // readbacks started
     int finished_ = 0; // readbacks finished
