@@ -161,8 +161,13 @@ class LiveRunDrawing {
 
 // The live frame a video frame k at `fps` shows at live `rate`: the latest
 // (2j + 1) / (2 rate) at or before (2k + 1) / (2 fps).
+// Past the end of the show (107 s) the last live frame drawn is held.
 std::int64_t LiveFrameShown(std::int64_t k, std::int64_t fps, std::int64_t rate) {
-    return ((2 * k + 1) * rate - fps) / (2 * fps);
+    std::int64_t j = ((2 * k + 1) * rate - fps) / (2 * fps);
+    while (static_cast<float>(static_cast<long double>(2 * j + 1) / (2 * rate)) > 107.0f) {
+        --j;
+    }
+    return j;
 }
 
 void ExpectMotionOfALiveRun(std::int64_t fps, std::int64_t rate, int from, int to) {
@@ -193,6 +198,16 @@ void ExpectMotionOfALiveRun(std::int64_t fps, std::int64_t rate, int from, int t
 TEST(CaptureMotion, AtTheVideoRateTurnsFollowTheLiveShowFrameForFrame) {
     // Through the turn reversal at 35 s and the end of the spin at 47 s.
     ExpectMotionOfALiveRun(30, 30, 33, 37);
+}
+
+TEST(CaptureMotion, StillStretchesAndTheirChangesAreDrawnAsLive) {
+    // Where the picture stands still the capture reuses the frame drawn
+    // before; it must still change exactly where the show does: the grid
+    // joining at 5 s, a glyph typed and the camera moving at 63 s, the grid
+    // leaving and the camera rising at 65 s, the held end after 107 s.
+    ExpectMotionOfALiveRun(30, 300, 4, 6);
+    ExpectMotionOfALiveRun(10, 300, 62, 66);
+    ExpectMotionOfALiveRun(10, 300, 106, 108);
 }
 
 TEST(CaptureMotion, AtAHigherRateTurnsAreThoseOfALiveRunSampledAtTheVideoClocks) {

@@ -7,6 +7,7 @@ find_program(FFMPEG_EXECUTABLE ffmpeg REQUIRED)
 
 add_executable(capture_unit_tests capture_units_test.cpp)
 target_link_libraries(capture_unit_tests PRIVATE tromvisk_capture GTest::gtest_main)
+target_compile_definitions(capture_unit_tests PRIVATE TROMVISK_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 gtest_discover_tests(capture_unit_tests DISCOVERY_TIMEOUT 30)
 
 add_executable(capture_tests

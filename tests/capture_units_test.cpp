@@ -167,3 +167,37 @@ TEST(CaptureSound, MusicFramesAtVideoFrameBoundsNeverDrift) {
 }
 
 } // namespace
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+
+#include "capture/frame_fingerprint.h"
+
+namespace {
+
+// The capture reuses a frame whose GL calls repeat the last one's: that holds
+// only if every GL call the show makes is recorded.
+TEST(CaptureFingerprint, EveryGlCallOfTheShowIsRecorded) {
+    const std::set<std::string> recorded(std::begin(kFingerprintedCalls),
+                                         std::end(kFingerprintedCalls));
+    const std::regex call(R"(\b(glu?[A-Z][A-Za-z0-9]*)\s*\()");
+    int files = 0;
+    for (const char* folder : {"/src/show", "/src/primitives"}) {
+        for (const auto& entry :
+             std::filesystem::directory_iterator(std::string(TROMVISK_SOURCE_DIR) + folder)) {
+            const std::string file = entry.path().string();
+            std::ifstream in(file);
+            ASSERT_TRUE(in) << file;
+            ++files;
+            const std::string text((std::istreambuf_iterator<char>(in)), {});
+            for (std::sregex_iterator it(text.begin(), text.end(), call), end; it != end; ++it) {
+                EXPECT_EQ(recorded.count((*it)[1]), 1u) << file << " calls " << (*it)[1];
+            }
+        }
+    }
+    EXPECT_GE(files, 20); // headers and sources of both folders
+}
+
+} // namespace

@@ -159,16 +159,17 @@ void RunCapture(const CaptureOptions& options) {
                 break;
             }
             const std::int64_t live = timeline.LiveFrameOf(k);
-            if (live == lastLive) {
+            // The same live frame again, or one that draws what the last did.
+            if (live == lastLive || !renderer.NeedsDrawing(live)) {
                 ++standsFor.back();
             } else {
                 while (static_cast<int>(standsFor.size()) >= renderer.Depth() && open) {
                     handOver();
                 }
-                renderer.DrawLiveFrame(live);
+                renderer.Draw();
                 standsFor.push_back(1);
-                lastLive = live;
             }
+            lastLive = live;
             progress.Update(k - timeline.FirstFrame() + 1, timeline.FrameMiddle(k));
         }
         while (!standsFor.empty() && open && StopSignal() == 0) {

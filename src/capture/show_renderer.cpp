@@ -35,9 +35,18 @@ ShowRenderer::ShowRenderer(int width, int height, int samples, bool fill, std::i
     }
 }
 
-void ShowRenderer::DrawLiveFrame(std::int64_t live) {
+bool ShowRenderer::NeedsDrawing(std::int64_t live) {
     // Live frame j sits at (2j + 1) / (2 rate) seconds.
     const float t = pace_.Seek((2 * live + 1) * rateDen_, 2 * rateNum_);
+    clock_ = t;
+    const Turns turns = SaveTurns();
+    const bool same = fingerprint_.SameAsBefore([t] { DrawShowFrame(t); });
+    RestoreTurns(turns);
+    return !same;
+}
+
+void ShowRenderer::Draw() {
+    const float t = clock_;
     const Turns turns = SaveTurns();
     if (passes_ == 1) {
         target_->BeginPass();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "capture/egl_context.h"
+#include "capture/frame_fingerprint.h"
 #include "capture/frame_target.h"
 #include "capture/show_framing.h"
 #include "show/live_pace.h"
@@ -23,11 +24,14 @@ class ShowRenderer {
     int SamplesPerPass() const { return perPass_; }
     std::size_t FrameBytes() const { return target_->FrameBytes(); }
 
-    // Draws live frame `live` (never earlier than the last one drawn) after
-    // running the motion of the live frames before it. With one pass the
-    // pixels come later from FinishFrame; with jittered passes they are ready
-    // at once and FinishFrame hands them over.
-    void DrawLiveFrame(std::int64_t live);
+    // Brings the show to live frame `live` (never earlier than the last one)
+    // by running the motion of the live frames before it. False when that
+    // frame would draw exactly what the last one drawn did.
+    bool NeedsDrawing(std::int64_t live);
+    // Draws the live frame NeedsDrawing reached. With one pass the pixels come
+    // later from FinishFrame; with jittered passes they are ready at once and
+    // FinishFrame hands them over.
+    void Draw();
     // True when a drawn frame is still to be handed over.
     bool Pending() const;
     // Hands over the oldest drawn frame's pixels (RGBA, rows bottom up).
@@ -48,4 +52,6 @@ class ShowRenderer {
     std::vector<std::uint32_t> sums_;
     std::vector<std::uint8_t> averaged_;
     int pending_ = 0;
+    FrameFingerprint fingerprint_;
+    float clock_ = 0; // of the live frame reached
 };
