@@ -282,7 +282,7 @@ int main(int argc, char** argv) {
         "rendering alone: draw, resolve, asynchronous readback",
         "encoding alone: BT.709 conversion, x264 veryfast, MP4",
         "whole pipeline: tromvisk-capture, 20-30 s of the show with music",
-        "whole show at that pace (6480 frames)",
+        "whole show if every frame cost this (6480 frames, no still frames reused)",
     };
     for (int i = 0; i < 7; ++i) {
         std::printf("| %s |%s\n", names[i], rows[i].c_str());

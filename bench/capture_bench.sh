@@ -12,5 +12,5 @@ tools/install-packages.sh cmake make g++ pkg-config libegl-dev libegl-mesa0 liba
     libavcodec-dev libswscale-dev libswresample-dev libavutil-dev libmikmod-dev
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTROMVISK_BENCH=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" --target capture_bench >/dev/null
-echo "Renderer: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores"
+echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores"
 "$build/bench/capture_bench" "$@"

@@ -186,6 +186,9 @@ void RunCapture(const CaptureOptions& options) {
             throw std::runtime_error("the capture stopped early");
         }
         output.Finish(written);
+        if (StopSignal() != 0) { // asked to stop while the file was being finished
+            throw Interrupted(StopSignal());
+        }
         pending.Commit();
         char summary[256];
         std::snprintf(summary, sizeof summary,
@@ -196,8 +199,5 @@ void RunCapture(const CaptureOptions& options) {
                       timeline.FrameStart(timeline.EndFrame()),
                       music.empty() ? "no music" : "with music");
         progress.Finish(summary);
-    }
-    if (StopSignal() != 0) {
-        throw Interrupted(StopSignal());
     }
 }
