@@ -34,6 +34,8 @@ cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTROMVISK_TESTS=OFF -DTROM
 cmake --build build-bench -j"$(nproc)" >/dev/null
 
 bench/web_bench.sh || echo "The web benchmark failed; the native one follows." >&2
+# The video capture's figures (off screen, no display needed).
+bench/capture_bench.sh build-bench
 
 bench=(build-bench/bench/tromvisk_bench ${profile:+"$profile"} "${runs[@]}")
 if [ -z "${DISPLAY:-}" ]; then

@@ -10,6 +10,9 @@ tools/install-packages.sh cmake make g++ pkg-config ca-certificates \
 tools/install-packages.sh libpng-dev libegl1 libegl-mesa0
 # The offline music render (libmikmod directly, as SDL_mixer sets it up).
 tools/install-packages.sh libmikmod-dev
+# The video capture: EGL off screen, FFmpeg's libraries.
+tools/install-packages.sh libegl-dev libegl-mesa0 libavformat-dev libavcodec-dev libswscale-dev \
+    libswresample-dev libavutil-dev
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTROMVISK_TESTS=OFF -DTROMVISK_BENCH=OFF >/dev/null
 cmake --build build -j"$(nproc)" >/dev/null
