@@ -27,9 +27,6 @@ void ExpectCaptureWithTheInstalledMusic(const std::string& capture, const std::s
 }
 
 TEST(InstalledCapture, FindsTheInstalledMusicAfterTheTreeIsMoved) {
-    if (!PACKAGING_HAS_CAPTURE) {
-        GTEST_SKIP() << "this build has no tromvisk-capture";
-    }
     TempFolder folder;
     CopyTree(InstalledPrefix(), folder.path() + "/first");
     ASSERT_EQ(
@@ -41,9 +38,6 @@ TEST(InstalledCapture, FindsTheInstalledMusicAfterTheTreeIsMoved) {
 }
 
 TEST(InstalledCapture, FindsThePackagedMusicWhenUnpacked) {
-    if (!PACKAGING_HAS_CAPTURE) {
-        GTEST_SKIP() << "this build has no tromvisk-capture";
-    }
     TempFolder folder;
     const std::string root = folder.path() + "/root";
     ASSERT_EQ(Shell("dpkg-deb -x " + Quoted(DebianPackage()) + " " + Quoted(root)).status, 0);

@@ -37,10 +37,8 @@ std::vector<std::string> ExpectedTree(const std::string& launcherDir) {
     for (int size : kIconSizes) {
         files.push_back("0644 f " + Icon(size));
     }
-    if (PACKAGING_HAS_CAPTURE) {
-        files.push_back("0755 f bin/tromvisk-capture");
-        files.push_back("0644 f share/man/man1/tromvisk-capture.1.gz");
-    }
+    files.push_back("0755 f bin/tromvisk-capture");
+    files.push_back("0644 f share/man/man1/tromvisk-capture.1.gz");
     // Every folder on the way, 0755.
     std::vector<std::string> all = files;
     for (const std::string& file : files) {
@@ -105,10 +103,8 @@ TEST(InstalledTree, MetainfoValidatesWithTheProjectVersion) {
 }
 
 TEST(InstalledTree, ManPagesHaveNoWarningAndCarryTheVersion) {
-    std::vector<std::string> pages = {"share/man/man6/tromvisk.6.gz"};
-    if (PACKAGING_HAS_CAPTURE) {
-        pages.push_back("share/man/man1/tromvisk-capture.1.gz");
-    }
+    const std::vector<std::string> pages = {"share/man/man6/tromvisk.6.gz",
+                                            "share/man/man1/tromvisk-capture.1.gz"};
     for (const std::string& page : pages) {
         const std::string path = Quoted(InstalledPrefix() + "/" + page);
         const CommandResult groff = Shell("zcat " + path + " | groff -man -ww -z");

@@ -1,8 +1,8 @@
-// Makes the desktop icon from a frame of the show: the spinning cube group,
-// cut out and scaled to each size of the icon theme.
-//   tromvisk_icon [--frame FRAME.png] NAME OUTDIR
-// writes OUTDIR/NxN/apps/NAME.png for every size. Without --frame the frame
-// is drawn here by the show's own code, off screen.
+// Makes the desktop icon from a frame of the show (drawn off screen by the
+// capture program): the spinning cube group, cut out and scaled to each size
+// of the icon theme.
+//   tromvisk_icon FRAME.png NAME OUTDIR
+// writes OUTDIR/NxN/apps/NAME.png for every size.
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -12,22 +12,16 @@
 
 #include "png_file.h"
 #include "rgb_image.h"
-#include "show_snapshot.h"
 
 namespace {
 
 constexpr int kIconSizes[] = {48, 64, 128, 256, 512};
 
-// The cube group with its inner cube and four corner cubes, as it turns at
-// half a minute. Drawn at four times the show's size, so that even the
-// largest icon is an average over several samples a pixel.
-constexpr SnapshotRequest kCubeGroup = {30.0f, 800, 3200, 2400};
-
 void PrintUsage(std::FILE* to) {
-    std::fprintf(
-        to, "usage: tromvisk_icon [--frame FRAME.png] NAME OUTDIR\n"
-            "Writes OUTDIR/NxN/apps/NAME.png (N = 48, 64, 128, 256, 512): the show's cube\n"
-            "group cut out of FRAME.png, or of a frame drawn off screen by the show's code.\n");
+    std::fprintf(to,
+                 "usage: tromvisk_icon FRAME.png NAME OUTDIR\n"
+                 "Writes OUTDIR/NxN/apps/NAME.png (N = 48, 64, 128, 256, 512): the show's cube\n"
+                 "group cut out of FRAME.png, a frame of the show.\n");
 }
 
 bool MakeDirectories(const std::string& path, std::string& error) {
@@ -46,28 +40,21 @@ bool MakeDirectories(const std::string& path, std::string& error) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string framePath;
-    int first = 1;
     if (argc > 1 && std::strcmp(argv[1], "--help") == 0) {
         PrintUsage(stdout);
         return 0;
     }
-    if (argc > 2 && std::strcmp(argv[1], "--frame") == 0) {
-        framePath = argv[2];
-        first = 3;
-    }
-    if (argc - first != 2 || argv[first][0] == '-') {
+    if (argc != 4 || argv[1][0] == '-') {
         PrintUsage(stderr);
         return 2;
     }
-    const std::string name = argv[first];
-    const std::string outdir = argv[first + 1];
+    const std::string framePath = argv[1];
+    const std::string name = argv[2];
+    const std::string outdir = argv[3];
 
     RgbImage frame;
     std::string error;
-    const bool ok = framePath.empty() ? TakeShowSnapshot(kCubeGroup, frame, error)
-                                      : ReadPng(framePath, frame, error);
-    if (!ok) {
+    if (!ReadPng(framePath, frame, error)) {
         std::fprintf(stderr, "tromvisk_icon: %s\n", error.c_str());
         return 1;
     }
