@@ -279,6 +279,93 @@ TEST(SoundtrackMix, MelodyIsNeverAwayLongerThanTwelveSeconds) {
     EXPECT_LE(longest, kLongestWithoutMelody) << "from " << longestFrom << " s";
 }
 
+// Level of a few aspects of the sound in a window, in dB: the whole, the
+// lows (kick and bass), the top octaves (cymbals, hats, snare) and the side
+// signal. A new act changes at least one of them clearly.
+constexpr int kAspects = 4;
+struct Aspects {
+    double level[kAspects];
+};
+
+Aspects AspectsOf(const std::vector<float>& stereo, double start, double seconds) {
+    constexpr double kLowHz = 150.0;
+    constexpr double kTopHz = 6000.0;
+    const double lowStep = 1.0 - std::exp(-2.0 * M_PI * kLowHz / kRenderRate);
+    const double topStep = 1.0 - std::exp(-2.0 * M_PI * kTopHz / kRenderRate);
+    const size_t from = size_t(std::max(0.0, start) * kRenderRate);
+    const size_t to = std::min(stereo.size() / 2, from + size_t(seconds * kRenderRate));
+    double low = 0.0;
+    double firstSmooth = 0.0;
+    double secondSmooth = 0.0;
+    double sums[kAspects] = {0, 0, 0, 0};
+    for (size_t i = from; i < to; ++i) {
+        const double mid = 0.5 * (double(stereo[2 * i]) + stereo[2 * i + 1]);
+        const double side = 0.5 * (double(stereo[2 * i]) - stereo[2 * i + 1]);
+        low += lowStep * (mid - low);
+        firstSmooth += topStep * (mid - firstSmooth);
+        const double firstHigh = mid - firstSmooth;
+        secondSmooth += topStep * (firstHigh - secondSmooth);
+        const double top = firstHigh - secondSmooth;
+        sums[0] += mid * mid;
+        sums[1] += low * low;
+        sums[2] += top * top;
+        sums[3] += side * side;
+    }
+    Aspects aspects;
+    for (int k = 0; k < kAspects; ++k) {
+        aspects.level[k] = 10.0 * std::log10(std::max(sums[k], 1e-20) / double(to - from + 1));
+    }
+    return aspects;
+}
+
+// The largest change in any aspect between the seconds before and after `t`.
+double ChangeAt(const std::vector<float>& stereo, double t) {
+    constexpr double kWindow = 1.5;
+    constexpr double kGap = 0.1;
+    const Aspects before = AspectsOf(stereo, t - kGap - kWindow, kWindow);
+    const Aspects after = AspectsOf(stereo, t + kGap, kWindow);
+    double change = 0.0;
+    for (int k = 0; k < kAspects; ++k) {
+        change = std::max(change, std::fabs(after.level[k] - before.level[k]));
+    }
+    return change;
+}
+
+// The music turns with the show: something clearly changes at each act's
+// start, and the level never falls away between acts.
+TEST(SoundtrackMix, ChangesComeWithTheActs) {
+    constexpr double kClearChangeDb = 5.0;
+    constexpr double kStep = 0.25;
+    constexpr double kDropWindow = 2.0;
+    constexpr double kLargestDropDb = 4.0;
+    const std::vector<float>& render = MixerRender();
+    for (double act : kActStarts) {
+        double largest = 0.0;
+        for (double t = act - kActTolerance; t <= act + kActTolerance + 1e-9; t += kStep) {
+            largest = std::max(largest, ChangeAt(render, t));
+        }
+        std::printf("act at %5.1f s: change of %.1f dB\n", act, largest);
+        EXPECT_GE(largest, kClearChangeDb) << "no clear change at " << act << " s";
+    }
+    double largestDrop = 0.0;
+    double largestDropAt = 0.0;
+    for (double t = kDropWindow; t < FindSection("end").start; t += kStep) {
+        bool nearAct = false;
+        for (double act : kActStarts) {
+            nearAct = nearAct || std::fabs(t - act) <= kActTolerance;
+        }
+        const double drop = AspectsOf(render, t - kDropWindow, kDropWindow).level[0] -
+                            AspectsOf(render, t, kDropWindow).level[0];
+        if (!nearAct && drop > largestDrop) {
+            largestDrop = drop;
+            largestDropAt = t;
+        }
+    }
+    std::printf("largest drop between acts: %.1f dB at %.2f s\n", largestDrop, largestDropAt);
+    EXPECT_LT(largestDrop, kLargestDropDb) << "the music falls away at " << largestDropAt
+                                           << " s, between acts";
+}
+
 } // namespace
 
 namespace {
@@ -299,6 +386,14 @@ TEST(SoundtrackMix, DISABLED_DevPartPeaks) {
             RenderBytesWithXmp(WithOnlyInstruments(ModuleBytes(), group));
         const Loudness l = MeasureLoudness(SectionOf(alone, spiral));
         std::printf("%-12s %6.1f LUFS TP %6.1f  PLR %.1f\n", part.c_str(), l.integrated, l.truePeak, l.truePeak - l.integrated);
+    }
+}
+}
+namespace {
+TEST(SoundtrackMix, DISABLED_DevAspects) {
+    for (double t : {70.0, 70.5, 71.0, 71.5, 72.0, 72.5, 73.0, 73.5}) {
+        const Aspects a = AspectsOf(MixerRender(), t, 0.5);
+        std::printf("%.1f: %6.1f %6.1f %6.1f %6.1f\n", t, a.level[0], a.level[1], a.level[2], a.level[3]);
     }
 }
 }
