@@ -367,33 +367,3 @@ TEST(SoundtrackMix, ChangesComeWithTheActs) {
 }
 
 } // namespace
-
-namespace {
-TEST(SoundtrackMix, DISABLED_DevPartPeaks) {
-    const ParsedModule module = ParseXm(ModuleBytes());
-    std::set<std::string> parts = InstrumentsPlaying(module, 0, 107);
-    const Section& spiral = FindSection("spiral");
-    const std::vector<float> mix = RenderWithXmp(SOUNDTRACK_XM_PATH);
-    const Loudness all = MeasureLoudness(SectionOf(mix, spiral));
-    std::printf("xmp spiral: %.1f LUFS, TP %.1f\n", all.integrated, all.truePeak);
-    std::vector<std::set<std::string>> groups;
-    for (const std::string& part : parts) groups.push_back({part});
-    groups.push_back({"kick","snare","closed hat","open hat","crash","tom"});
-    groups.push_back({"bass","pad","lead","answer","arp","blip"});
-    for (const auto& group : groups) {
-        std::string part = *group.begin() + (group.size() > 1 ? "+" : "");
-        const std::vector<float> alone =
-            RenderBytesWithXmp(WithOnlyInstruments(ModuleBytes(), group));
-        const Loudness l = MeasureLoudness(SectionOf(alone, spiral));
-        std::printf("%-12s %6.1f LUFS TP %6.1f  PLR %.1f\n", part.c_str(), l.integrated, l.truePeak, l.truePeak - l.integrated);
-    }
-}
-}
-namespace {
-TEST(SoundtrackMix, DISABLED_DevAspects) {
-    for (double t : {70.0, 70.5, 71.0, 71.5, 72.0, 72.5, 73.0, 73.5}) {
-        const Aspects a = AspectsOf(MixerRender(), t, 0.5);
-        std::printf("%.1f: %6.1f %6.1f %6.1f %6.1f\n", t, a.level[0], a.level[1], a.level[2], a.level[3]);
-    }
-}
-}

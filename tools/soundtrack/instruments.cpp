@@ -15,7 +15,7 @@ namespace {
 // for the music's dynamics.
 constexpr double kKickLevel = 0.65;
 constexpr double kSnareLevel = 0.5;
-constexpr double kTomLevel = 0.6;
+constexpr double kTomLevel = 0.9;
 constexpr double kClosedHatLevel = 0.55;
 constexpr double kOpenHatLevel = 0.6;
 constexpr double kCrashLevel = 0.5;

@@ -39,7 +39,7 @@ const std::vector<uint8_t> kPadPannings = {0x30, 0x80, 0xD0};
 
 // The lead: a quick glide into "^" notes, then vibrato on notes held for a
 // beat. Its echo answers an eighth later, softer, from the right.
-constexpr Expression kLeadExpression = {0x0C, 3, 0x44, 6};
+constexpr Expression kLeadExpression = {0x0C, 3, 0x43, 6};
 constexpr Echo kLeadEcho = {kAnswerCh, Voice::Answer, 3, 45};
 
 // clang-format off
@@ -147,7 +147,7 @@ std::vector<Phrase> Phrases() {
         {"broken",  {{"kick",  "x..5..x...x..5.."},
                      {"snare", "....x.......x..."},
                      {"open",  "......x.......x."},
-                     {"tom",   ". . . . . . . . . . . . . . C-3v24 ."}}, Grid::Shuffle},
+                     {"tom",   ". . . . . . . . . . . . . . C-3 ."}}, Grid::Shuffle},
         {"break",   {{"kick",  "x..............."},
                      {"snare", "............5678"}}, Grid::Shuffle},
         {"break.2", {{"snare", "2233445566778888"}}, Grid::Shuffle},
