@@ -7,6 +7,8 @@ cd "$(dirname "$0")"
 tools/install-packages.sh cmake make g++ pkg-config ca-certificates \
     libsdl1.2-compat-dev libsdl-mixer1.2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri \
     libegl1 libegl-mesa0 xvfb xauth xdotool libx11-dev libgtest-dev openmpt123 xmp valgrind
+# The soundtrack's mix tests measure loudness with FFmpeg's ebur128 filter.
+tools/install-packages.sh ffmpeg
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTROMVISK_TESTS=ON >/dev/null
 cmake --build build -j"$(nproc)"

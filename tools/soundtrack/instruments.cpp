@@ -16,8 +16,8 @@ namespace {
 constexpr double kKickLevel = 0.65;
 constexpr double kSnareLevel = 0.5;
 constexpr double kTomLevel = 0.9;
-constexpr double kClosedHatLevel = 0.55;
-constexpr double kOpenHatLevel = 0.6;
+constexpr double kClosedHatLevel = 0.65;
+constexpr double kOpenHatLevel = 0.56;
 constexpr double kCrashLevel = 0.5;
 constexpr double kRiserLevel = 0.25;
 constexpr double kBlipLevel = 0.65;
@@ -187,7 +187,7 @@ XmInstrument MakeClosedHat() {
 }
 
 XmInstrument MakeOpenHat() {
-    return OneShot("open hat",   Metal(0.45,   0.14,   6500.0,   1.0,  0x0badf00du), kBrightRate,
+    return OneShot("open hat",   Metal(0.6,    0.25,   6500.0,   1.0,  0x0badf00du), kBrightRate,
                    kOpenHatLevel, kHatPan);
 }
 
@@ -272,7 +272,7 @@ XmInstrument MakePad() {
     constexpr double kRolloff = 1.5;
     constexpr double kMaxCyclesPerFrame = 0.25;
     constexpr double kSideGain = 0.8; // the two detuned copies
-    constexpr double kPadDrive = 1.5;
+    constexpr double kPadDrive = 2.5;
     NoiseSource phases{0xa11ce5u};
     std::vector<Partial> partials;
     for (int detune = -1; detune <= 1; ++detune) {
