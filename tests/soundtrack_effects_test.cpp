@@ -150,9 +150,9 @@ TEST(SoundtrackEffects, PanningPlacesTheSoundAlike) {
             const double seconds = 12 * kRowSeconds;
             const double balance =
                 Db(ChannelRms(render, 1, start, seconds) / ChannelRms(render, 0, start, seconds));
-            std::printf("%s: right/left %+.1f dB, level %.1f dBFS\n", player, balance,
-                        Db(ChannelRms(render, 0, start, seconds) +
-                           ChannelRms(render, 1, start, seconds)));
+            std::printf(
+                "%s: right/left %+.1f dB, level %.1f dBFS\n", player, balance,
+                Db(ChannelRms(render, 0, start, seconds) + ChannelRms(render, 1, start, seconds)));
             if (std::string(player) == "libmikmod") {
                 wanted[half] = balance;
                 // Left first, then right, each clearly.
@@ -259,8 +259,8 @@ TEST(SoundtrackEffects, TonePortamentoGlidesAlike) {
                 halfway = kRowSeconds + double(i) * kRowSeconds / kSpeed - start;
             }
         }
-        std::printf("%s: from %+.1f to %+.1f cents, halfway after %.3f s\n", player,
-                    cents.front(), cents.back(), halfway);
+        std::printf("%s: from %+.1f to %+.1f cents, halfway after %.3f s\n", player, cents.front(),
+                    cents.back(), halfway);
         EXPECT_NEAR(cents.front(), 0.0, kArrivalCents) << player << ": starts on A-4";
         EXPECT_NEAR(cents.back(), interval, kArrivalCents) << player << ": arrives on E-5";
         if (std::string(player) == "libmikmod") {
@@ -294,8 +294,7 @@ TEST(SoundtrackEffects, KeyOffReleasesAlike) {
     ForEachPlayer(players, [&](const char* player, const std::vector<float>& render) {
         const double held = Db(ChannelRms(render, 0, kKeyOffRow * kRowSeconds - kWindow, kWindow));
         std::vector<double> curve;
-        for (double t = kKeyOffRow * kRowSeconds; t + kWindow < kRows * kRowSeconds;
-             t += kWindow) {
+        for (double t = kKeyOffRow * kRowSeconds; t + kWindow < kRows * kRowSeconds; t += kWindow) {
             curve.push_back(Db(ChannelRms(render, 0, t, kWindow)) - held);
         }
         const double tail = Db(ChannelRms(render, 0, kRows * kRowSeconds - 0.2, 0.2));

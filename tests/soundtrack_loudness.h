@@ -24,5 +24,4 @@ double SideToMidDb(const std::vector<float>& stereo);
 
 // Times (s) where the sound rises above `threshold` (magnitude) after at
 // least `quietSeconds` below it.
-std::vector<double> Onsets(const std::vector<float>& stereo, double threshold,
-                           double quietSeconds);
+std::vector<double> Onsets(const std::vector<float>& stereo, double threshold, double quietSeconds);

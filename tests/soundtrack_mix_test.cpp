@@ -362,8 +362,8 @@ TEST(SoundtrackMix, ChangesComeWithTheActs) {
         }
     }
     std::printf("largest drop between acts: %.1f dB at %.2f s\n", largestDrop, largestDropAt);
-    EXPECT_LT(largestDrop, kLargestDropDb) << "the music falls away at " << largestDropAt
-                                           << " s, between acts";
+    EXPECT_LT(largestDrop, kLargestDropDb)
+        << "the music falls away at " << largestDropAt << " s, between acts";
 }
 
 } // namespace

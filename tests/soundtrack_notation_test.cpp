@@ -206,11 +206,11 @@ TEST(SoundtrackNotation, ChordsAreVoicedCloseToTheLastOne) {
 
 TEST(SoundtrackNotation, MistakesInTheSongAreRefused) {
     const std::vector<PatternPlan> wrong[] = {
-        {{"short", 4, {"k"}}},         // fills 2 of 4 rows
-        {{"long", 4, {"k*3"}}},        // runs past the end
-        {{"meet", 2, {"k", "s"}}},     // kick and snare share channel 0
-        {{"unknown", 2, {"nothing"}}}, // no such phrase
-        {{"echo", 2, {"tune", "ring"}}},  // the lead's echo meets the bell
+        {{"short", 4, {"k"}}},           // fills 2 of 4 rows
+        {{"long", 4, {"k*3"}}},          // runs past the end
+        {{"meet", 2, {"k", "s"}}},       // kick and snare share channel 0
+        {{"unknown", 2, {"nothing"}}},   // no such phrase
+        {{"echo", 2, {"tune", "ring"}}}, // the lead's echo meets the bell
     };
     for (const std::vector<PatternPlan>& plans : wrong) {
         EXPECT_THROW(ArrangePatterns(SmallArrangement(plans)), std::runtime_error) << plans[0].name;

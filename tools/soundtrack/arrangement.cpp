@@ -140,8 +140,8 @@ int PlaceLine(Placement& at, const PhraseLine& line, Grid grid, int firstRow, in
                     Put(at, rowOf(i), lane.channel + tone, {kKeyOff, 0, 0, 0, 0}, lane.name);
                 }
             } else if (step.root != kNoNote) {
-                at.voicing = VoiceChord((step.root - 1) % kSemitonesPerOctave, step.minor,
-                                        at.voicing);
+                at.voicing =
+                    VoiceChord((step.root - 1) % kSemitonesPerOctave, step.minor, at.voicing);
                 for (int tone = 0; tone < tones; ++tone) {
                     Put(at, rowOf(i), lane.channel + tone,
                         {at.voicing[size_t(tone)], instrument,
@@ -240,8 +240,7 @@ void AddEcho(std::vector<XmPattern>& patterns, const Arrangement& arrangement, c
         target = source;
         if (source.instrument != 0) {
             target.instrument = InstrumentNumber(lane.echo.voice);
-            const int volume =
-                source.volume != 0 ? source.volume - kVolumeColumnSet : kMaxVolume;
+            const int volume = source.volume != 0 ? source.volume - kVolumeColumnSet : kMaxVolume;
             target.volume = uint8_t(kVolumeColumnSet + volume * lane.echo.percent / 100);
         } else if (source.volume != 0) {
             target.volume = uint8_t(kVolumeColumnSet +
@@ -252,7 +251,8 @@ void AddEcho(std::vector<XmPattern>& patterns, const Arrangement& arrangement, c
 
 } // namespace
 
-std::vector<uint8_t> VoiceChord(int rootSemitone, bool minor, const std::vector<uint8_t>& previous) {
+std::vector<uint8_t> VoiceChord(int rootSemitone, bool minor,
+                                const std::vector<uint8_t>& previous) {
     const int third = minor ? 3 : 4;
     const int fifth = 7;
     const std::vector<uint8_t>& from = previous.empty() ? kFirstVoicing : previous;

@@ -12,10 +12,10 @@ enum class LaneKind { Drum, Notes, Chords };
 
 // How a melodic lane is played, beyond its written notes.
 struct Expression {
-    uint8_t glideSpeed = 0;   // 3xx speed of a "^" note; it keeps sliding for `glideRows`
-    int glideRows = 0;        // rows after the "^" row that carry on the slide
-    uint8_t vibrato = 0;      // 4xy (speed, depth) once a note has been held...
-    int vibratoDelay = 0;     // ...this many rows; 0 = no vibrato
+    uint8_t glideSpeed = 0; // 3xx speed of a "^" note; it keeps sliding for `glideRows`
+    int glideRows = 0;      // rows after the "^" row that carry on the slide
+    uint8_t vibrato = 0;    // 4xy (speed, depth) once a note has been held...
+    int vibratoDelay = 0;   // ...this many rows; 0 = no vibrato
 };
 
 // A copy of a melodic lane played later, softer, by another instrument on

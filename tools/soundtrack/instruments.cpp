@@ -288,8 +288,8 @@ XmInstrument MakePad() {
     pad.fadeout = 400;
     std::vector<double> loop = RenderLoop(kLoopFrames, partials);
     Saturate(loop, kPadDrive);
-    pad.sample = MakeSample("pad", ToFrames(loop, kPadLevel), 1.0 / kFramesPerCycle,
-                            kCentrePanning);
+    pad.sample =
+        MakeSample("pad", ToFrames(loop, kPadLevel), 1.0 / kFramesPerCycle, kCentrePanning);
     pad.sample.loopLength = kLoopFrames;
     return pad;
 }
@@ -343,8 +343,7 @@ XmInstrument MakeLead() {
     lead.fadeout = 2048;
     std::vector<double> loop = RenderLoop(kLoopFrames, partials);
     Saturate(loop, kLeadDrive);
-    lead.sample =
-        MakeSample("lead", ToFrames(loop, kLeadLevel), 1.0 / kFramesPerCycle, kLeadPan);
+    lead.sample = MakeSample("lead", ToFrames(loop, kLeadLevel), 1.0 / kFramesPerCycle, kLeadPan);
     lead.sample.loopLength = kLoopFrames;
     return lead;
 }
@@ -364,8 +363,9 @@ XmInstrument MakeAnswer() {
     answer.volumeEnvelope.points = {{0, 56}, {8, 44}, {30, 36}, {50, 0}};
     answer.volumeEnvelope.sustainPoint = 2;
     answer.fadeout = 2048;
-    answer.sample = MakeSample("answer", ToFrames(RenderLoop(kFramesPerCycle, partials), kAnswerLevel),
-                               1.0 / kFramesPerCycle, kAnswerPan);
+    answer.sample =
+        MakeSample("answer", ToFrames(RenderLoop(kFramesPerCycle, partials), kAnswerLevel),
+                   1.0 / kFramesPerCycle, kAnswerPan);
     answer.sample.loopLength = kFramesPerCycle;
     return answer;
 }

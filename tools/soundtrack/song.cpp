@@ -96,6 +96,7 @@ std::string Every(int rows, const std::vector<std::string>& notes) {
     return text;
 }
 
+// clang-format off
 // Bass figures, a bar each: L the root low, H an octave up.
 const char kBounce[] = "L . H . L . H . L . H . L . H L";  // straight eighths, a pickup
 const char kGallop[] = "L . L H L . L H L . L H L . L H";  // shuffled, for the spiral
@@ -107,6 +108,7 @@ const char kUp[]     = "a b c d a b c d a b c d a b c d";
 const char kDown[]   = "d c b a d c b a d c b a d c b a";
 const char kSpiral[] = "a b c d c b a b c d c b a b c d"; // a six-note turn against the bar
 const char kEighths[] = "a . c . d . c . b . c . d . c .";
+// clang-format on
 
 struct ChordNotes {
     const char* name;
@@ -266,6 +268,7 @@ std::vector<Phrase> Phrases() {
     return phrases;
 }
 
+// clang-format off
 // The show's acts, and what the music does in each. Twelve rows to the
 // second; 24 rows make a bar.
 const std::vector<PatternPlan> kPatterns = {
@@ -336,6 +339,8 @@ const std::vector<PatternPlan> kPatterns = {
                  "last@44 ~24",
                  "~48 blip.last ~35"}},
 };
+
+// clang-format on
 
 } // namespace
 
