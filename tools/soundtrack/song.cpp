@@ -317,7 +317,7 @@ const std::vector<PatternPlan> kPatterns = {
                        "slow.2@30 climb@44"}},
     // 72 s, the pyramid spiral: everything at once, the loudest.
     {"spiral", 216, {"hit ~95 hit ~119",
-                     "drive@56 drive@56 drive@56 drive.b@56 drive@56 drive@56 drive@56 drive.b@56 fill@56",
+                     "drive@56 drive@56 drive@56 drive.b@56 drive@56 drive@56 drive@56 drive.b@56 tomfill@56",
                      "r.A r.F r.C r.G r.A r.F r.C r.G b.E",
                      "Am@50 F@50 C@50 G@50 Am@50 F@50 C@50 G@50 E@50",
                      "s.Am@46 s.F@46 s.C@46 s.G@46 s.Am@46 s.F@46 s.C@46 s.G@46 arp.E@46",
