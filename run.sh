@@ -6,6 +6,8 @@ cd "$(dirname "$0")"
 tools/install-packages.sh cmake make g++ pkg-config ca-certificates \
     libsdl1.2-compat-dev libsdl-mixer1.2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri \
     xvfb xauth
+# The desktop icon is drawn off screen at build time (EGL) and written with libpng.
+tools/install-packages.sh libpng-dev libegl1 libegl-mesa0
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTROMVISK_TESTS=OFF -DTROMVISK_BENCH=OFF >/dev/null
 cmake --build build -j"$(nproc)" >/dev/null

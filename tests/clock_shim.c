@@ -172,6 +172,12 @@ int SDL_WM_ToggleFullScreen(SDL_Surface* surface) {
     return result;
 }
 
+SDL_GrabMode SDL_WM_GrabInput(SDL_GrabMode mode) {
+    SDL_GrabMode result = REAL(SDL_WM_GrabInput)(mode);
+    Trace("grab %d -> %d", (int)mode, (int)result);
+    return result;
+}
+
 void SDL_WM_SetCaption(const char* title, const char* icon) {
     Trace("caption %s %s", title ? title : "(null)", icon ? icon : "(null)");
     REAL(SDL_WM_SetCaption)(title, icon);

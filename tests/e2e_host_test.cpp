@@ -169,6 +169,15 @@ TEST_F(EndToEnd, FTogglesToAWindowThatStaysAWindowWhenResized) {
     RunCommand("xdotool key --window " + window + " Escape");
     ASSERT_TRUE(WaitForEnd(show, 20));
     EXPECT_EQ(ExitCode(show), 0);
+    // The window lets the pointer go; full screen leaves the grab to the media layer.
+    const std::vector<std::string> lines = TraceLines(show);
+    for (size_t i = 0; i + 1 < lines.size(); ++i) {
+        if (lines[i] == "toggle 1 fullscreen=0") {
+            EXPECT_EQ(lines[i + 1], "grab 0 -> 0");
+        } else if (lines[i] == "toggle 1 fullscreen=1") {
+            EXPECT_EQ(lines[i + 1].rfind("grab", 0), std::string::npos) << lines[i + 1];
+        }
+    }
 }
 
 TEST_F(EndToEnd, ShowEndsByItselfPast107SecondsWithAFade) {

@@ -12,6 +12,7 @@ bool fakeSetVideoModeFails;
 bool fakeToggleFails;
 bool fakeVideoInfoMissing;
 SDL_Surface fakeSurface;
+SDL_GrabMode fakeGrab;
 
 void ResetFakeMedia() {
     fakeTicks = 0;
@@ -20,6 +21,7 @@ void ResetFakeMedia() {
     fakeToggleFails = false;
     fakeVideoInfoMissing = false;
     fakeSurface = SDL_Surface{};
+    fakeGrab = SDL_GRAB_OFF;
 }
 
 void PushKeyDown(SDLKey key) {
@@ -80,6 +82,9 @@ SDL_Surface* SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags) {
     fakeSurface.w = width;
     fakeSurface.h = height;
     fakeSurface.flags = flags;
+    if (flags & SDL_FULLSCREEN) {
+        fakeGrab = SDL_GRAB_ON;
+    }
     return &fakeSurface;
 }
 
@@ -88,8 +93,21 @@ int SDL_WM_ToggleFullScreen(SDL_Surface* surface) {
     if (fakeToggleFails || surface == nullptr) {
         return 0;
     }
-    surface->flags ^= SDL_FULLSCREEN;
+    surface->flags ^= SDL_FULLSCREEN; // the grab stays as it was
     return 1;
+}
+
+SDL_GrabMode SDL_WM_GrabInput(SDL_GrabMode mode) {
+    LogCall("SDL_WM_GrabInput", {double(mode)});
+    if (mode != SDL_GRAB_QUERY) {
+        fakeGrab = mode;
+    }
+    return fakeGrab;
+}
+
+int SDL_ShowCursor(int toggle) {
+    LogCall("SDL_ShowCursor", {double(toggle)});
+    return toggle;
 }
 
 void SDL_WM_SetCaption(const char*, const char*) {

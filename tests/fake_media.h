@@ -13,6 +13,9 @@ extern bool fakeSetVideoModeFails;
 extern bool fakeToggleFails;
 extern bool fakeVideoInfoMissing;
 extern SDL_Surface fakeSurface;
+// The input grab as the media layer keeps it: on with every full-screen mode
+// set, unchanged by a toggle, changed only when asked.
+extern SDL_GrabMode fakeGrab;
 
 // Back to a clean state: clock at 0, no events, everything succeeds.
 void ResetFakeMedia();

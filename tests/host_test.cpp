@@ -31,6 +31,20 @@ size_t Frames() {
     return CallsNamed("SDL_GL_SwapBuffers").size();
 }
 
+// The calls that change the mode, the grab and the view, in order.
+std::vector<std::string> ModeCalls() {
+    std::vector<std::string> names;
+    for (const LoggedCall& call : callLog) {
+        if (call.name == "SDL_WM_ToggleFullScreen" || call.name == "SDL_SetVideoMode" ||
+            call.name == "glViewport") {
+            names.push_back(call.name);
+        } else if (call.name == "SDL_WM_GrabInput") {
+            names.push_back(call.name + "(" + std::to_string(int(call.args.at(0))) + ")");
+        }
+    }
+    return names;
+}
+
 // For paths that end the process: at exit, the child prints how many frames
 // it presented and whether it faded, for the parent to match.
 void ReportAtExit() {
@@ -123,9 +137,29 @@ TEST_F(Host, FTogglesFullScreenWhateverTheModifiers) {
     shifted.sym = SDLK_f;
     shifted.mod = KMOD_LSHIFT;
     HandleKeyPressEvent(&shifted);
-    EXPECT_EQ(CallsNamed("SDL_WM_ToggleFullScreen").size(), 1u);
+    EXPECT_EQ(CallNames(),
+              (std::vector<std::string>{"SDL_WM_ToggleFullScreen", "SDL_WM_GrabInput"}));
     EXPECT_EQ(fakeSurface.flags & SDL_FULLSCREEN, 0u);
     EXPECT_EQ(VideoFlags, 0xA0000012u) << "the start-up flag word never changes";
+}
+
+TEST_F(Host, AWindowReleasesThePointerAndFullScreenLeavesTheGrabAlone) {
+    ASSERT_EQ(fakeGrab, SDL_GRAB_ON) << "the media layer grabs for full screen";
+    PushKeyDown(SDLK_f); // to a window
+    PushQuit();
+    MainLoop();
+    EXPECT_EQ(ModeCalls(),
+              (std::vector<std::string>{"SDL_WM_ToggleFullScreen", "SDL_WM_GrabInput(0)"}));
+    EXPECT_EQ(fakeGrab, SDL_GRAB_OFF) << "the pointer stays trapped in the window";
+
+    ClearCallLog();
+    fakeGrab = SDL_GRAB_ON; // whatever the media layer does on the way back
+    PushKeyDown(SDLK_f);    // back to full screen
+    PushQuit();
+    MainLoop();
+    EXPECT_EQ(ModeCalls(), (std::vector<std::string>{"SDL_WM_ToggleFullScreen"}));
+    EXPECT_EQ(fakeGrab, SDL_GRAB_ON);
+    EXPECT_TRUE(CallsNamed("SDL_ShowCursor").empty()) << "the cursor stays as it is";
 }
 
 TEST_F(Host, ResizeSetsModeViewportAndProjectionAndLastOfManyStands) {
@@ -143,6 +177,7 @@ TEST_F(Host, ResizeSetsModeViewportAndProjectionAndLastOfManyStands) {
     EXPECT_EQ(viewports[1].args, (std::vector<double>{0, 0, 1024, 300}));
     EXPECT_DOUBLE_EQ(CallsNamed("gluPerspective").at(1).args.at(1), 1024.0 / 300.0);
     EXPECT_TRUE(CallsNamed("glEnable").empty()) << "a resize does not repeat the enable";
+    EXPECT_TRUE(CallsNamed("SDL_WM_GrabInput").empty()) << "full screen keeps its grab";
 }
 
 TEST_F(Host, ResizedWindowStaysAWindowAndKeepsItsSizeAcrossToggles) {
@@ -154,6 +189,10 @@ TEST_F(Host, ResizedWindowStaysAWindowAndKeepsItsSizeAcrossToggles) {
     ASSERT_EQ(modes.size(), 1u);
     EXPECT_EQ(modes[0].args, (std::vector<double>{640, 480, 16, double(0x20000012u)}));
     EXPECT_EQ(VideoFlags, 0xA0000012u);
+    EXPECT_EQ(ModeCalls(),
+              (std::vector<std::string>{"SDL_WM_ToggleFullScreen", "SDL_WM_GrabInput(0)",
+                                        "SDL_SetVideoMode", "SDL_WM_GrabInput(0)", "glViewport"}))
+        << "the resized window lets the pointer go too";
 
     ClearCallLog();
     PushKeyDown(SDLK_f); // back to full screen, same size
@@ -162,6 +201,7 @@ TEST_F(Host, ResizedWindowStaysAWindowAndKeepsItsSizeAcrossToggles) {
     EXPECT_EQ(fakeSurface.w, 640);
     EXPECT_NE(fakeSurface.flags & SDL_FULLSCREEN, 0u);
     EXPECT_TRUE(CallsNamed("glViewport").empty()) << "a toggle does not resize the view";
+    EXPECT_TRUE(CallsNamed("SDL_WM_GrabInput").empty());
 }
 
 TEST_F(Host, ViewSetsViewportPerspectiveAndLeavesModelviewAtIdentity) {

@@ -14,6 +14,7 @@ void ResizeVideoMode(int width, int height) {
         WriteErrorLine(" Failed resizing SDL window : ");
         Quit(kFailureStatus);
     }
+    ReleaseGrabWhenWindowed();
     SizeOpenGLScreen(width, height);
 }
 

@@ -19,4 +19,5 @@ void ToggleFullScreen() {
         WriteErrorLine("Failed to Toggle Fullscreen mode : ");
         Quit(kFailureStatus);
     }
+    ReleaseGrabWhenWindowed();
 }

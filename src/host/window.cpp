@@ -38,6 +38,12 @@ void Quit(int status) {
     std::exit(status);
 }
 
+void ReleaseGrabWhenWindowed() {
+    if ((MainWindow->flags & SDL_FULLSCREEN) == 0) {
+        SDL_WM_GrabInput(SDL_GRAB_OFF);
+    }
+}
+
 void SetupPixelFormat() {
     VideoFlags = SDL_OPENGL;
     VideoFlags |= SDL_HWPALETTE;

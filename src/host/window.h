@@ -17,5 +17,10 @@ void WriteErrorLine(const char* message);
 
 [[noreturn]] void Quit(int status);
 
+// Called after every toggle and resize. A window must let the pointer go, but
+// the media layer keeps the input grab of full screen after a toggle to a
+// window (and reports it as on); full screen keeps the grab as it has it.
+void ReleaseGrabWhenWindowed();
+
 void SetupPixelFormat();
 void CreateMyWindow(const char* caption, int width, int height, Uint32 flags);

@@ -40,6 +40,10 @@ void SpinCube() {
     glRotatef(rotY, 0.0f, 1.0f, 0.0f);
     glRotatef(rotZ, 0.0f, 0.0f, 1.0f);
     CreateCube(kGroupCubeCorner, kGroupCubeCorner, kGroupCubeCorner, kGroupCubeSize);
+    AdvanceSpin();
+}
+
+void AdvanceSpin() {
     rotX += kSlowStep;
     rotY += kSlowStep;
     rotZ += kFastStep;
@@ -67,5 +71,19 @@ void ReverseSpin() {
 void TurnSpiral() {
     glRotatef(rotY, 0.0f, 1.0f, 0.0f);
     Spiral();
+    AdvanceSpiral();
+}
+
+void AdvanceSpiral() {
     rotY += kSlowStep;
+}
+
+Turns SaveTurns() {
+    return {rotX, rotY, rotZ};
+}
+
+void RestoreTurns(Turns turns) {
+    rotX = turns.x;
+    rotY = turns.y;
+    rotZ = turns.z;
 }
