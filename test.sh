@@ -27,7 +27,8 @@ tools/install-packages.sh chromium mesa-vulkan-drivers nodejs
 [ tests/web/node_modules/.package-lock.json -nt tests/web/package-lock.json ] ||
     (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
 ./web.sh >/dev/null
-# The video capture: EGL off screen, FFmpeg's libraries (ffprobe for its tests).
+# The video capture: EGL off screen, FFmpeg's libraries (ffprobe for its tests; the
+# soundtrack's mix tests measure loudness with FFmpeg's ebur128 filter).
 tools/install-packages.sh libegl-dev libegl-mesa0 libavformat-dev libavcodec-dev libswscale-dev \
     libswresample-dev libavutil-dev ffmpeg
 

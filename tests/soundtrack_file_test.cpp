@@ -165,46 +165,24 @@ double LoopEnergyNear(const std::vector<int16_t>& loop, int cycles) {
     return energy;
 }
 
-bool PortableEffect(uint8_t effect, uint8_t parameter) {
-    const int high = parameter >> 4;
-    const int low = parameter & 0xF;
-    switch (effect) {
-    case 0x0: // arpeggio, portamentos, vibrato, tremolo, panning, offset, slides, volume
-    case 0x1:
-    case 0x2:
-    case 0x3:
-    case 0x4:
-    case 0x5:
-    case 0x6:
-    case 0x7:
-    case 0x8:
-    case 0x9:
-    case 0xA:
-    case 0xC:
-        return true;
-    case 0xD: // pattern break: two decimal digits
-        return high <= 9 && low <= 9;
-    case 0xE: // fine portamento, retrigger, note cut, note delay, pattern delay
-        return high == 0x1 || high == 0x2 || high == 0x9 || high == 0xC || high == 0xD ||
-               high == 0xE;
-    case 0xF: // speed or BPM; F00 does nothing
-        return parameter != 0;
-    case 20: // K: key off
-    case 27: // R: multi retrigger
-        return true;
-    case 33: // X1, X2: extra fine portamento
-        return high == 1 || high == 2;
-    default: // position jumps, global volume, envelope position, tremor and the rest
-        return false;
-    }
+// The effects the song may use: each one is played by the three players
+// from a one-feature module in soundtrack_effects_test.cpp, with the same
+// parameter, and found to sound alike there.
+bool VerifiedEffect(uint8_t effect, uint8_t parameter) {
+    constexpr uint8_t kTonePortamento = 0x3;
+    constexpr uint8_t kGlideSpeed = 0x0C;
+    constexpr uint8_t kVibrato = 0x4;
+    constexpr uint8_t kLeadVibrato = 0x43;
+    constexpr uint8_t kSetPanning = 0x8;
+    return (effect == 0 && parameter == 0) ||
+           (effect == kTonePortamento && parameter == kGlideSpeed) ||
+           (effect == kVibrato && parameter == kLeadVibrato) || effect == kSetPanning;
 }
 
-bool PortableVolumeColumn(uint8_t volume) {
-    const bool nothing = volume == 0;
-    const bool setVolume = volume >= 0x10 && volume <= 0x50;
-    const bool slides = volume >= 0x60 && volume <= 0x9F;
-    const bool panningOrPortamento = volume >= 0xC0;
-    return nothing || setVolume || slides || panningOrPortamento;
+// The volume column only sets a note's volume (its velocity), checked
+// like the effects.
+bool VerifiedVolumeColumn(uint8_t volume) {
+    return volume == 0 || (volume >= 0x10 && volume <= 0x50);
 }
 
 // Tempo changes, jumps, breaks and pattern delays.
@@ -368,8 +346,8 @@ TEST(SoundtrackFile, UsesOnlyWhatEveryPlayerPlaysAlike) {
                                       std::to_string(c / file.channels) + " channel " +
                                       std::to_string(c % file.channels);
             EXPECT_LE(cell.note, kKeyOffNote) << where;
-            EXPECT_TRUE(PortableEffect(cell.effect, cell.parameter)) << where;
-            EXPECT_TRUE(PortableVolumeColumn(cell.volume)) << where;
+            EXPECT_TRUE(VerifiedEffect(cell.effect, cell.parameter)) << where;
+            EXPECT_TRUE(VerifiedVolumeColumn(cell.volume)) << where;
             if (cell.instrument != 0) {
                 ASSERT_LE(cell.instrument, file.instruments.size()) << where;
                 EXPECT_GT(file.instruments[cell.instrument - 1].sampleCount, 0) << where;
@@ -389,7 +367,7 @@ TEST(SoundtrackFile, UsesOnlyWhatEveryPlayerPlaysAlike) {
 }
 
 TEST(SoundtrackFile, PitchedInstrumentsSoundTheirNotes) {
-    for (const char* name : {"bass", "lead", "arp", "blip"}) {
+    for (const char* name : {"bass", "lead", "arp", "blip", "answer"}) {
         SCOPED_TRACE(name);
         const ParsedInstrument* instrument = FindInstrument(name);
         ASSERT_NE(instrument, nullptr);
@@ -400,35 +378,24 @@ TEST(SoundtrackFile, PitchedInstrumentsSoundTheirNotes) {
         EXPECT_GT(match, 0.9) << "no clear period";
         EXPECT_NEAR(Cents(rate / period, kMiddleCHz), 0.0, kCentsTolerance);
     }
-    // The pads hold whole chords: at C-4, C with E for major and E flat for
-    // minor, in just intonation, with G and the octave above.
-    struct Pad {
-        const char* name;
-        double third;
-        double otherThird;
-    };
-    for (const Pad& pad :
-         {Pad{"pad major", 5.0 / 4.0, 6.0 / 5.0}, Pad{"pad minor", 6.0 / 5.0, 5.0 / 4.0}}) {
-        SCOPED_TRACE(pad.name);
-        const ParsedInstrument* instrument = FindInstrument(pad.name);
-        ASSERT_NE(instrument, nullptr);
-        const ParsedSample& sample = instrument->samples[0];
-        ASSERT_GT(sample.loopLengthBytes, 0u);
-        const std::vector<int16_t> loop(sample.frames.begin() + sample.loopStartBytes / 2,
-                                        sample.frames.begin() +
-                                            (sample.loopStartBytes + sample.loopLengthBytes) / 2);
-        const double rate = PlaybackRate(kNoteC4, sample.relativeNote, sample.finetune);
-        const double rootCycles = kMiddleCHz / rate * loop.size();
-        ASSERT_NEAR(rootCycles, std::round(rootCycles), 0.05) << "the loop holds no whole root";
-        const int root = int(std::lround(rootCycles));
-        const double rootEnergy = LoopEnergyNear(loop, root);
-        const double silence = LoopEnergyNear(loop, root * 17 / 16); // a minor second up
-        EXPECT_GT(rootEnergy, 1000.0 * silence);
-        EXPECT_GT(LoopEnergyNear(loop, int(std::lround(root * 1.5))), 1000.0 * silence);
-        EXPECT_GT(LoopEnergyNear(loop, 2 * root), 1000.0 * silence);
-        EXPECT_GT(LoopEnergyNear(loop, int(std::lround(root * pad.third))),
-                  1000.0 * LoopEnergyNear(loop, int(std::lround(root * pad.otherThird))));
-    }
+    // The pad holds a single note, no chord: each chord tone is a note of its
+    // own, so chords are equal-tempered like the lead and the arpeggio. Its
+    // detuned copies blur a period measurement; its loop holds a whole number
+    // of root cycles at middle C instead, and nothing at a third above.
+    const ParsedInstrument* pad = FindInstrument("pad");
+    ASSERT_NE(pad, nullptr);
+    const ParsedSample& sample = pad->samples[0];
+    ASSERT_GT(sample.loopLengthBytes, 0u);
+    const std::vector<int16_t> loop(sample.frames.begin() + sample.loopStartBytes / 2,
+                                    sample.frames.begin() +
+                                        (sample.loopStartBytes + sample.loopLengthBytes) / 2);
+    const double rate = PlaybackRate(kNoteC4, sample.relativeNote, sample.finetune);
+    const double rootCycles = kMiddleCHz / rate * loop.size();
+    ASSERT_NEAR(rootCycles, std::round(rootCycles), 0.05) << "the loop holds no whole root";
+    const int root = int(std::lround(rootCycles));
+    const double rootEnergy = LoopEnergyNear(loop, root);
+    EXPECT_GT(rootEnergy, 1000.0 * LoopEnergyNear(loop, int(std::lround(root * 5.0 / 4.0))));
+    EXPECT_GT(rootEnergy, 1000.0 * LoopEnergyNear(loop, int(std::lround(root * 6.0 / 5.0))));
 }
 
 // The acts of the show start at these seconds; the music turns with them.

@@ -111,6 +111,7 @@ ParsedSample ReadSampleHeader(Cursor& at) {
 
 void ReadSampleData(Cursor& at, ParsedSample& sample) {
     Need(at, sample.lengthBytes);
+    sample.dataOffset = at.offset;
     if (sample.type & kSixteenBitType) {
         uint16_t value = 0;
         for (uint32_t i = 0; i + 1 < sample.lengthBytes; i += 2) {

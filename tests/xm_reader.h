@@ -41,6 +41,7 @@ struct ParsedSample {
     uint8_t reserved = 0;
     std::string name;
     std::vector<int16_t> frames; // delta-decoded; 8-bit data is widened to 16 bits
+    size_t dataOffset = 0;       // where the sample's data starts in the file
 };
 
 struct ParsedInstrument {

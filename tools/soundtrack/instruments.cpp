@@ -13,26 +13,30 @@ namespace {
 // Mix levels: each sample's peak as a fraction of full scale. XM has no
 // per-instrument gain besides the data itself, and the volume column is kept
 // for the music's dynamics.
-constexpr double kKickLevel = 0.95;
-constexpr double kSnareLevel = 0.7;
-constexpr double kTomLevel = 0.6;
-constexpr double kClosedHatLevel = 0.4;
-constexpr double kOpenHatLevel = 0.34;
-constexpr double kCrashLevel = 0.34;
-constexpr double kRiserLevel = 0.4;
-constexpr double kBlipLevel = 0.55;
-constexpr double kBassLevel = 0.45;
+constexpr double kKickLevel = 0.65;
+constexpr double kSnareLevel = 0.5;
+constexpr double kTomLevel = 0.9;
+constexpr double kClosedHatLevel = 0.65;
+constexpr double kOpenHatLevel = 0.56;
+constexpr double kCrashLevel = 0.5;
+constexpr double kRiserLevel = 0.25;
+constexpr double kBlipLevel = 0.65;
+constexpr double kBassLevel = 0.6;
 constexpr double kPadLevel = 0.5;
-constexpr double kArpLevel = 0.36;
+constexpr double kArpLevel = 0.55;
 constexpr double kLeadLevel = 0.8;
+constexpr double kAnswerLevel = 0.8;
 
-// Stereo placement (0 left .. 255 right).
-constexpr uint8_t kTomPan = 112;
-constexpr uint8_t kHatPan = 160;
-constexpr uint8_t kCrashPan = 100;
-constexpr uint8_t kBlipPan = 150;
-constexpr uint8_t kArpPan = 92;
-constexpr uint8_t kLeadPan = 148;
+// Stereo placement (0 left .. 255 right); the pad's chord tones are placed
+// by the song, note by note.
+constexpr uint8_t kSnarePan = 112;
+constexpr uint8_t kTomPan = 144;
+constexpr uint8_t kHatPan = 184;
+constexpr uint8_t kCrashPan = 80;
+constexpr uint8_t kBlipPan = 136;
+constexpr uint8_t kArpPan = 60;
+constexpr uint8_t kLeadPan = 116;
+constexpr uint8_t kAnswerPan = 208;
 
 constexpr double kDrumRate = 22050.0;   // low drums: kick, tom, riser
 constexpr double kBrightRate = 44100.0; // snare and cymbals keep their top end
@@ -67,12 +71,12 @@ XmInstrument OneShot(const std::string& name, std::vector<double> signal, double
 XmInstrument MakeKick() {
     constexpr double kSeconds = 0.42;
     constexpr double kStartHz = 165.0;
-    constexpr double kEndHz = 47.0;
+    constexpr double kEndHz = 52.0;
     constexpr double kSweepSeconds = 0.032;
     constexpr double kDecaySeconds = 0.16;
     constexpr double kClickSeconds = 0.003;
     constexpr double kClickGain = 0.35;
-    constexpr double kDrive = 1.6;
+    constexpr double kDrive = 2.5;
     constexpr double kClickHz = 3000.0;
     std::vector<double> signal = Silence(kSeconds, kDrumRate);
     NoiseSource noise{0x6b1c4a11u};
@@ -97,9 +101,9 @@ XmInstrument MakeSnare() {
     constexpr double kLowGain = 0.6;
     constexpr double kHighGain = 0.35;
     constexpr double kToneSeconds = 0.06;
-    constexpr double kNoiseSeconds = 0.1;
+    constexpr double kNoiseSeconds = 0.16;
     constexpr double kNoiseGain = 0.9;
-    constexpr double kDrive = 2.0; // squashes the crack so the body carries
+    constexpr double kDrive = 3.0; // squashes the crack so the body carries
     std::vector<double> signal = Silence(kSeconds, kBrightRate);
     NoiseSource noise{0x2f5a9e37u};
     constexpr double kHissLowHz = 900.0;
@@ -114,7 +118,7 @@ XmInstrument MakeSnare() {
         const double hiss = LowPass(highCut, HighPass(lowCut, NextNoise(noise)));
         signal[i] = std::tanh(kDrive * (tone + kNoiseGain * hiss * std::exp(-t / kNoiseSeconds)));
     }
-    return OneShot("snare", signal, kBrightRate, kSnareLevel, kCentrePanning);
+    return OneShot("snare", signal, kBrightRate, kSnareLevel, kSnarePan);
 }
 
 // Pitched: note C-3 settles at 130.8 Hz, so fills can walk down the toms.
@@ -144,16 +148,19 @@ XmInstrument MakeTom() {
 }
 
 // Six detuned square waves through a high-pass, as in analogue drum machines,
-// with some noise on top.
+// with some noise on top; saturated so that the edges of the squares do not
+// stand out as spikes: a metallic hiss with little crest.
 std::vector<double> Metal(double seconds, double decaySeconds, double cutoffHz, double pitch,
                           uint32_t seed) {
     constexpr double kSquareHz[] = {205.3, 304.4, 369.6, 522.7, 540.0, 800.0};
     constexpr double kNoiseGain = 0.5;
-    constexpr double kAttackSeconds = 0.0015;
+    constexpr double kAttackSeconds = 0.002;
+    constexpr double kDrive = 4.0;
     std::vector<double> signal = Silence(seconds, kBrightRate);
     NoiseSource noise{seed};
     OnePole firstCut = MakeOnePole(cutoffHz, kBrightRate);
     OnePole secondCut = MakeOnePole(cutoffHz, kBrightRate);
+    double highest = 0.0;
     for (size_t i = 0; i < signal.size(); ++i) {
         const double t = i / kBrightRate;
         double metal = 0.0;
@@ -161,9 +168,13 @@ std::vector<double> Metal(double seconds, double decaySeconds, double cutoffHz, 
             metal += std::sin(2.0 * kPi * hz * pitch * t) >= 0.0 ? 1.0 : -1.0;
         }
         const double raw = metal / std::size(kSquareHz) + kNoiseGain * NextNoise(noise);
+        signal[i] = HighPass(secondCut, HighPass(firstCut, raw));
+        highest = std::max(highest, std::fabs(signal[i]));
+    }
+    for (size_t i = 0; i < signal.size(); ++i) {
+        const double t = i / kBrightRate;
         const double attack = std::min(1.0, t / kAttackSeconds);
-        signal[i] =
-            HighPass(secondCut, HighPass(firstCut, raw)) * attack * std::exp(-t / decaySeconds);
+        signal[i] = std::tanh(kDrive * signal[i] / highest) * attack * std::exp(-t / decaySeconds);
     }
     return signal;
 }
@@ -171,12 +182,12 @@ std::vector<double> Metal(double seconds, double decaySeconds, double cutoffHz, 
 // clang-format off
 XmInstrument MakeClosedHat() {
     //                                 seconds decay   high-pass pitch seed
-    return OneShot("closed hat", Metal(0.09,   0.018,  7000.0,   1.0,  0x1234abcdu), kBrightRate,
+    return OneShot("closed hat", Metal(0.2,    0.07,   5000.0,   1.0,  0x1234abcdu), kBrightRate,
                    kClosedHatLevel, kHatPan);
 }
 
 XmInstrument MakeOpenHat() {
-    return OneShot("open hat",   Metal(0.45,   0.14,   6500.0,   1.0,  0x0badf00du), kBrightRate,
+    return OneShot("open hat",   Metal(0.6,    0.25,   6500.0,   1.0,  0x0badf00du), kBrightRate,
                    kOpenHatLevel, kHatPan);
 }
 
@@ -250,46 +261,35 @@ XmInstrument MakeBass() {
     return bass;
 }
 
-// A whole chord in one looped sample: root, third, fifth and octave in just
-// intonation, each from three slightly detuned saws. Every voice makes a whole
-// number of cycles in the loop, so it joins cleanly. Note C-4 plays a chord on
-// middle C.
-XmInstrument MakePad(const std::string& name, int thirdNumerator, int thirdDenominator,
-                     uint32_t seed) {
-    constexpr int kRootFramesPerCycle = 256;
-    constexpr int kRootCycles = 120; // divisible for 5/4, 6/5 and 3/2
-    constexpr int kLoopFrames = kRootFramesPerCycle * kRootCycles;
-    constexpr int kHarmonics = 10;
-    constexpr double kRolloff = 1.4;
+// One note of a chord: three detuned saws, each making a whole number of
+// cycles in the loop so that it joins cleanly. Equal-tempered, since each
+// chord tone is its own note on its own channel. Note C-4 plays middle C.
+XmInstrument MakePad() {
+    constexpr int kFramesPerCycle = 256;
+    constexpr int kCycles = 60; // the detuned copies beat once per loop: a slow chorus
+    constexpr int kLoopFrames = kFramesPerCycle * kCycles;
+    constexpr int kHarmonics = 12;
+    constexpr double kRolloff = 1.5;
     constexpr double kMaxCyclesPerFrame = 0.25;
-    constexpr double kSideGain = 0.7; // the two detuned copies
-    struct ChordTone {
-        int cycles;
-        double gain;
-    };
-    const ChordTone tones[] = {
-        {kRootCycles, 1.0},
-        {kRootCycles * thirdNumerator / thirdDenominator, 0.75},
-        {kRootCycles * 3 / 2, 0.8},
-        {kRootCycles * 2, 0.55},
-    };
-    NoiseSource phases{seed};
+    constexpr double kSideGain = 0.8; // the two detuned copies
+    constexpr double kPadDrive = 2.5;
+    NoiseSource phases{0xa11ce5u};
     std::vector<Partial> partials;
-    for (const ChordTone& tone : tones) {
-        for (int detune = -1; detune <= 1; ++detune) {
-            const double gain = tone.gain * (detune == 0 ? 1.0 : kSideGain);
-            AddHarmonics(partials, tone.cycles + detune, kLoopFrames, kHarmonics, kRolloff, gain,
-                         kMaxCyclesPerFrame, phases);
-        }
+    for (int detune = -1; detune <= 1; ++detune) {
+        AddHarmonics(partials, kCycles + detune, kLoopFrames, kHarmonics, kRolloff,
+                     detune == 0 ? 1.0 : kSideGain, kMaxCyclesPerFrame, phases);
     }
     XmInstrument pad;
-    pad.name = name;
-    // Slow swell, held until key-off, then a one-second release.
-    pad.volumeEnvelope.points = {{0, 0}, {20, 64}, {40, 56}, {90, 0}};
+    pad.name = "pad";
+    // A soft swell, held until key-off, then a release of about two seconds:
+    // the song's last sound.
+    pad.volumeEnvelope.points = {{0, 0}, {12, 64}, {40, 52}, {160, 0}};
     pad.volumeEnvelope.sustainPoint = 2;
-    pad.fadeout = 1024;
-    pad.sample = MakeSample(name, ToFrames(RenderLoop(kLoopFrames, partials), kPadLevel),
-                            1.0 / kRootFramesPerCycle, kCentrePanning);
+    pad.fadeout = 400;
+    std::vector<double> loop = RenderLoop(kLoopFrames, partials);
+    Saturate(loop, kPadDrive);
+    pad.sample =
+        MakeSample("pad", ToFrames(loop, kPadLevel), 1.0 / kFramesPerCycle, kCentrePanning);
     pad.sample.loopLength = kLoopFrames;
     return pad;
 }
@@ -326,6 +326,7 @@ XmInstrument MakeLead() {
     constexpr int kHarmonics = 16;
     constexpr double kMaxCyclesPerFrame = 0.25;
     constexpr double kSquareGain = 0.6;
+    constexpr double kLeadDrive = 1.5;
     NoiseSource phases{0x1eadu};
     std::vector<Partial> partials;
     AddHarmonics(partials, kCycles - 1, kLoopFrames, kHarmonics, 1.0, 1.0, kMaxCyclesPerFrame,
@@ -337,13 +338,36 @@ XmInstrument MakeLead() {
     }
     XmInstrument lead;
     lead.name = "lead";
-    lead.volumeEnvelope.points = {{0, 64}, {6, 52}, {10, 0}};
+    lead.volumeEnvelope.points = {{0, 60}, {6, 54}, {16, 0}};
     lead.volumeEnvelope.sustainPoint = 1;
     lead.fadeout = 2048;
-    lead.sample = MakeSample("lead", ToFrames(RenderLoop(kLoopFrames, partials), kLeadLevel),
-                             1.0 / kFramesPerCycle, kLeadPan);
+    std::vector<double> loop = RenderLoop(kLoopFrames, partials);
+    Saturate(loop, kLeadDrive);
+    lead.sample = MakeSample("lead", ToFrames(loop, kLeadLevel), 1.0 / kFramesPerCycle, kLeadPan);
     lead.sample.loopLength = kLoopFrames;
     return lead;
+}
+
+// The lead's echo and answer: a rounder tone (sine, a little square) that
+// falls from its attack to a steady level.
+XmInstrument MakeAnswer() {
+    constexpr int kFramesPerCycle = 128;
+    constexpr int kHarmonics = 9;
+    std::vector<Partial> partials = {{1, 1.0, 0.0}};
+    for (int h = 3; h <= kHarmonics; h += 2) {
+        partials.push_back({h, 0.35 / h, 0.0});
+    }
+    partials.push_back({2, 0.12, 0.0});
+    XmInstrument answer;
+    answer.name = "answer";
+    answer.volumeEnvelope.points = {{0, 56}, {8, 44}, {30, 36}, {50, 0}};
+    answer.volumeEnvelope.sustainPoint = 2;
+    answer.fadeout = 2048;
+    answer.sample =
+        MakeSample("answer", ToFrames(RenderLoop(kFramesPerCycle, partials), kAnswerLevel),
+                   1.0 / kFramesPerCycle, kAnswerPan);
+    answer.sample.loopLength = kFramesPerCycle;
+    return answer;
 }
 
 } // namespace
@@ -359,9 +383,9 @@ std::vector<XmInstrument> BuildInstruments() {
     instruments[size_t(Voice::Riser)] = MakeRiser();
     instruments[size_t(Voice::Blip)] = MakeBlip();
     instruments[size_t(Voice::Bass)] = MakeBass();
-    instruments[size_t(Voice::PadMajor)] = MakePad("pad major", 5, 4, 0xa11ce5u);
-    instruments[size_t(Voice::PadMinor)] = MakePad("pad minor", 6, 5, 0xb0b5u);
+    instruments[size_t(Voice::Pad)] = MakePad();
     instruments[size_t(Voice::Arp)] = MakeArp();
     instruments[size_t(Voice::Lead)] = MakeLead();
+    instruments[size_t(Voice::Answer)] = MakeAnswer();
     return instruments;
 }

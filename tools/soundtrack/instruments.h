@@ -1,5 +1,5 @@
-// The song's instruments, every one synthesised here: drums, bass, pads,
-// arpeggio, lead, and the effects (riser, typing blip).
+// The song's instruments, every one synthesised here: drums, bass, pad,
+// arpeggio, lead and its answering voice, and the effects (riser, typing blip).
 #pragma once
 
 #include <cstdint>
@@ -18,10 +18,10 @@ enum class Voice {
     Riser,
     Blip,
     Bass,
-    PadMajor,
-    PadMinor,
+    Pad,
     Arp,
     Lead,
+    Answer,
     Count
 };
 

@@ -9,6 +9,7 @@ namespace {
 constexpr char kRest[] = ".";
 constexpr char kKeyOffToken[] = "===";
 constexpr char kBarLine = '|';
+constexpr char kGlideMark = '^';
 constexpr uint8_t kKeyOffNote = 97;
 constexpr int kSemitonesPerOctave = 12;
 constexpr int kHighestOctave = 7;
@@ -116,10 +117,11 @@ std::vector<NoteStep> ParseNoteLane(const std::string& text) {
     for (const std::string& token : Tokens(text)) {
         NoteStep step;
         if (token != kRest) {
-            const std::string name = SplitVolume(token, step.volume);
+            step.glide = token[0] == kGlideMark;
+            const std::string name = SplitVolume(token.substr(step.glide ? 1 : 0), step.volume);
             step.note = ParseNoteName(name);
-            if (step.note == kKeyOffNote && step.volume != kNoVolume) {
-                Fail("a key-off takes no volume", token);
+            if (step.note == kKeyOffNote && (step.volume != kNoVolume || step.glide)) {
+                Fail("a key-off takes no volume and no glide", token);
             }
         }
         steps.push_back(step);

@@ -2,7 +2,8 @@
 //
 // Note lanes: one whitespace-separated token per row. "C-4" or "C#4" is a
 // note (C-4 is middle C), "===" a key-off, "." an empty row; a note may end
-// in a volume "v0".."v64" ("A-4v32"). Chord lanes take chord symbols
+// in a volume "v0".."v64" ("A-4v32"), and a note that starts with "^"
+// glides into its pitch from the note before ("^G-4"). Chord lanes take chord symbols
 // instead of notes: "Am", "F#", "C" (major unless followed by "m").
 // Drum lanes: one character per row: "." rest, "x" a hit at full volume, a
 // digit "1".."8" a hit at that many eighths of full volume.
@@ -18,6 +19,7 @@ constexpr int kNoVolume = -1;
 struct NoteStep {
     uint8_t note = 0; // 0 = nothing, 97 = key-off
     int volume = kNoVolume;
+    bool glide = false; // slide from the sounding note instead of striking a new one
 };
 
 struct ChordStep {

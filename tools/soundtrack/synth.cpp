@@ -66,6 +66,19 @@ double ResonantLowPass(StateVariable& filter, double input, double cutoffHz, dou
     return filter.low;
 }
 
+void Saturate(std::vector<double>& signal, double drive) {
+    double highest = 0.0;
+    for (double value : signal) {
+        highest = std::max(highest, std::fabs(value));
+    }
+    if (highest == 0.0) {
+        return;
+    }
+    for (double& value : signal) {
+        value = std::tanh(drive * value / highest);
+    }
+}
+
 void FadeOutTail(std::vector<double>& signal, int frames) {
     const int size = int(signal.size());
     const int first = std::max(0, size - frames);

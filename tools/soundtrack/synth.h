@@ -46,6 +46,11 @@ struct StateVariable {
 double ResonantLowPass(StateVariable& filter, double input, double cutoffHz, double rate,
                        double damping);
 
+// Soft clipping: the signal scaled to a peak of 1 and passed through
+// tanh(drive x). Rounds off the rare peaks where partials line up, so the
+// sound gets louder for its peak.
+void Saturate(std::vector<double>& signal, double drive);
+
 // Linear fade to zero over the last `frames`, so a one-shot ends without a click.
 void FadeOutTail(std::vector<double>& signal, int frames);
 
