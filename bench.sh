@@ -20,6 +20,7 @@ while [ $# -gt 0 ]; do
         runs=(--runs "$2")
         shift
         ;;
+    -h | --help) echo "$usage"; exit 0 ;;
     *) echo "$usage" >&2; exit 2 ;;
     esac
     shift

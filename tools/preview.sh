@@ -5,6 +5,10 @@
 # The file must stay under 4 MB; the script fails if it does not.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+case ${1:-} in
+-h | --help) echo "usage: $0 [OUTPUT]   (default docs/preview.webp)"; exit 0 ;;
+-*) echo "usage: $0 [OUTPUT]" >&2; exit 2 ;;
+esac
 output=${1:-docs/preview.webp}
 
 size=400x300 # the show's own 4:3
