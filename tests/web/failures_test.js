@@ -5,14 +5,8 @@
 
 const {LaunchBrowser} = require('./harness');
 const show = require('./show_page');
+const {Check, CheckNoConsoleError, RunTest} = require('./checks');
 
-let failures = 0;
-function Check(ok, what) {
-  console.log(`${ok ? 'ok  ' : 'FAIL'} ${what}`);
-  if (!ok) {
-    ++failures;
-  }
-}
 
 async function NoWebGL(server) {
   const browser = await LaunchBrowser('none');
@@ -57,7 +51,7 @@ async function NoAudio(server) {
     await show.NextFrames(page, 10);
     const said = seen.lines.filter((line) => line.startsWith('info: No sound')).length;
     Check(said === 1, `the page says it once (${said} times over two runs)`);
-    Check(seen.errors.length === 0, `no console error${seen.errors.length ? `:\n  ${seen.errors.join('\n  ')}` : ''}`);
+    CheckNoConsoleError(seen.errors);
   } finally {
     await browser.close();
   }
@@ -72,13 +66,6 @@ async function Main() {
   } finally {
     server.close();
   }
-  if (failures) {
-    console.log(`${failures} failure(s)`);
-    process.exit(1);
-  }
 }
 
-Main().catch((error) => {
-  console.error(error);
-  process.exit(1);
-});
+RunTest(Main);

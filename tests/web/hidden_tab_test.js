@@ -5,17 +5,11 @@
 
 const {LaunchBrowser} = require('./harness');
 const show = require('./show_page');
+const {Check, CheckNoConsoleError, RunTest} = require('./checks');
 
 const kHiddenMs = 3000;
 const kSlackSeconds = 0.5; // what a paused clock may still move by
 
-let failures = 0;
-function Check(ok, what) {
-  console.log(`${ok ? 'ok  ' : 'FAIL'} ${what}`);
-  if (!ok) {
-    ++failures;
-  }
-}
 
 function Sleep(ms) {
   return new Promise((resolve) => setTimeout(resolve, ms));
@@ -58,18 +52,11 @@ async function Main() {
           back.clock < hidden.clock + 1 + kSlackSeconds,
           `shown again, both go on from there (${back.audio}, ${back.clock.toFixed(2)} s)`);
     Check(await page.evaluate(() => document.body.classList.contains('playing')), 'the show is still on');
-    Check(seen.errors.length === 0, `no console error${seen.errors.length ? `:\n  ${seen.errors.join('\n  ')}` : ''}`);
+    CheckNoConsoleError(seen.errors);
   } finally {
     await browser.close();
     server.close();
   }
-  if (failures) {
-    console.log(`${failures} failure(s)`);
-    process.exit(1);
-  }
 }
 
-Main().catch((error) => {
-  console.error(error);
-  process.exit(1);
-});
+RunTest(Main);

@@ -7,18 +7,12 @@
 
 const {LaunchBrowser} = require('./harness');
 const show = require('./show_page');
+const {Check, CheckNoConsoleError, RunTest} = require('./checks');
 
 const kShowEnd = 107;
 const kStepSeconds = 0.5;
 const kFadeMs = 1000;
 
-let failures = 0;
-function Check(ok, what) {
-  console.log(`${ok ? 'ok  ' : 'FAIL'} ${what}`);
-  if (!ok) {
-    ++failures;
-  }
-}
 
 async function Prompt(page) {
   return page.evaluate(() => document.getElementById('prompt').textContent);
@@ -101,18 +95,11 @@ async function Main() {
     await show.NextFrames(page);
     Check(show.LitPixels(await show.CanvasPixels(page)) === 0, 'after Escape the canvas is black');
 
-    Check(seen.errors.length === 0, `no console error${seen.errors.length ? `:\n  ${seen.errors.join('\n  ')}` : ''}`);
+    CheckNoConsoleError(seen.errors);
   } finally {
     await browser.close();
     server.close();
   }
-  if (failures) {
-    console.log(`${failures} failure(s)`);
-    process.exit(1);
-  }
 }
 
-Main().catch((error) => {
-  console.error(error);
-  process.exit(1);
-});
+RunTest(Main);
