@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "host/frame_loop.h"
+#include "host/music.h"
 #include "host/start_settings.h"
 #include "host/window.h"
 #include "keys_web.h"
@@ -18,16 +19,6 @@
 
 namespace {
 
-// The turns move as if the show ran live at this many frames a second, the
-// capture's default motion rate: a 60 Hz and a 144 Hz display show the same
-// motion, and the frames the browser skips still turn the cubes.
-constexpr std::int64_t kLiveFramesPerSecond = 300;
-
-// The closing fade, as natively: the music fades over a second while the
-// last frame shown stays on screen.
-constexpr int kAllChannels = -1;
-constexpr int kFadeMs = 1000;
-
 constexpr int kBrowserFrameRate = 0; // the browser's animation frames
 constexpr int kReturnAtOnce = 0;     // main returns; the page stays alive
 
@@ -36,7 +27,9 @@ enum class Phase { kWaiting, kPlaying, kFading, kEnded };
 struct WebShow {
     Mix_Music* music = nullptr;
     Phase phase = Phase::kWaiting;
-    LivePace pace{kLiveFramesPerSecond, 1};
+    // The turns move as if the show ran live at a steady rate: a 60 Hz and a
+    // 144 Hz display show the same motion, and skipped frames still turn it.
+    LivePace pace{kDefaultLiveFramesPerSecond, 1};
     double fadeEndsAtMs = 0;
     int width = kWidth;
     int height = kHeight;
@@ -58,11 +51,12 @@ void Finish(ShowEnding how) {
     tromvisk_show_ended(how);
 }
 
+// The closing fade, as natively, without waiting for it: the last frame
+// shown stays on screen meanwhile.
 void BeginEndFade() {
-    Mix_FadeOutChannel(kAllChannels, kFadeMs);
-    Mix_FadeOutMusic(kFadeMs);
+    StartSoundFade();
     show.phase = Phase::kFading;
-    show.fadeEndsAtMs = emscripten_get_now() + kFadeMs;
+    show.fadeEndsAtMs = emscripten_get_now() + kSoundFadeMs;
 }
 
 void DrainEvents() {
@@ -92,9 +86,7 @@ void DrawPacedFrame() {
         BeginEndFade(); // the last frame shown stays, as natively
         return;
     }
-    const Turns before = SaveTurns();
-    DrawShowFrame(t);
-    RestoreTurns(before);
+    DrawShowFrameKeepingTurns(t);
 }
 
 void Frame() {
@@ -135,7 +127,7 @@ void TromviskStart() {
     const bool loopStopped = show.phase == Phase::kEnded;
     // A fresh run, as a new process would start it: no turns, no live frames.
     RestoreTurns({0.0f, 0.0f, 0.0f});
-    show.pace = LivePace(kLiveFramesPerSecond, 1);
+    show.pace = LivePace(kDefaultLiveFramesPerSecond, 1);
     Mix_HaltMusic();
     Mix_PlayMusic(show.music, kPlayOnce);
     show.phase = Phase::kPlaying;

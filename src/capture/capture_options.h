@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "show/live_pace.h"
+
 // Bad usage: the message names the option; the program exits with status 2.
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -23,7 +25,7 @@ struct CaptureOptions {
     std::string preset; // empty: the codec's default for the format
     std::string music;  // empty: demo.xm next to the program
     bool noMusic = false;
-    std::int64_t motionRateNum = 300; // live frames a second
+    std::int64_t motionRateNum = kDefaultLiveFramesPerSecond; // live frames a second
     std::int64_t motionRateDen = 1;
     bool fill = false; // the wider view instead of the show's 4:3
     bool quiet = false;

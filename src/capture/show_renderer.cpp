@@ -39,10 +39,7 @@ bool ShowRenderer::NeedsDrawing(std::int64_t live) {
     // Live frame j sits at (2j + 1) / (2 rate) seconds.
     const float t = pace_.Seek((2 * live + 1) * rateDen_, 2 * rateNum_);
     clock_ = t;
-    const Turns turns = SaveTurns();
-    const bool same = fingerprint_.SameAsBefore([t] { DrawShowFrame(t); });
-    RestoreTurns(turns);
-    return !same;
+    return !fingerprint_.SameAsBefore([t] { DrawShowFrameKeepingTurns(t); });
 }
 
 void ShowRenderer::Draw() {

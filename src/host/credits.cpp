@@ -2,8 +2,10 @@
 
 #include <cstdio>
 
+namespace {
+
 // The group's address is also the one the show types out in cubes.
-const char* const kCredits[] = {
+constexpr const char* kCredits[] = {
     "             Tromvisk                 ",
     "     by: virvelstormgarden            ",
     " _______________________________________ ",
@@ -17,11 +19,12 @@ const char* const kCredits[] = {
     "Hit the \"f\"-key to toggle fullscreen",
     "ESC to quit",
 };
-const int kCreditLineCount = sizeof kCredits / sizeof kCredits[0];
+
+} // namespace
 
 void PrintCredits() {
-    for (int line = 0; line < kCreditLineCount; ++line) {
-        std::printf("%s\n", kCredits[line]);
+    for (const char* line : kCredits) {
+        std::printf("%s\n", line);
         std::fflush(stdout);
     }
 }

@@ -6,7 +6,6 @@
 
 namespace {
 constexpr int kAllChannels = -1;
-constexpr int kFadeMs = 1000;
 } // namespace
 
 Mix_Music* LoadMusic(const char* path) {
@@ -17,8 +16,12 @@ Mix_Music* LoadMusic(const char* path) {
     return Mix_LoadMUS(path);
 }
 
+void StartSoundFade() {
+    Mix_FadeOutChannel(kAllChannels, kSoundFadeMs);
+    Mix_FadeOutMusic(kSoundFadeMs);
+}
+
 void FadeOutSound() {
-    Mix_FadeOutChannel(kAllChannels, kFadeMs);
-    Mix_FadeOutMusic(kFadeMs);
-    SDL_Delay(kFadeMs);
+    StartSoundFade();
+    SDL_Delay(kSoundFadeMs);
 }

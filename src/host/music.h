@@ -8,5 +8,11 @@
 // FIFO with no writer would stall start-up for good while the clock runs.
 Mix_Music* LoadMusic(const char* path);
 
-// Fades every channel and the music out over a second, and waits for it.
+// How long the closing fade of the sound lasts.
+constexpr int kSoundFadeMs = 1000;
+
+// Starts fading every channel and the music out over kSoundFadeMs.
+void StartSoundFade();
+
+// Fades every channel and the music out, and waits for it.
 void FadeOutSound();

@@ -7,6 +7,11 @@
 
 #include <cstdint>
 
+// The rate the capture and the web show play the show at unless told
+// otherwise: about what the live show reaches at 800 x 600 with Mesa's
+// software renderer.
+constexpr std::int64_t kDefaultLiveFramesPerSecond = 300;
+
 class LivePace {
   public:
     // `rateNum` / `rateDen` live frames a second, both positive. Live frame j

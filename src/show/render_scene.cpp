@@ -6,6 +6,7 @@
 #include "host/music.h"
 #include "host/window.h"
 #include "show/camera_track.h"
+#include "show/motion.h"
 #include "show/schedule.h"
 #include "show/show_clock.h"
 
@@ -24,6 +25,12 @@ void DrawShowFrame(float t) {
     glLoadIdentity();
     PlaceCamera(t);
     RunSchedule(t);
+}
+
+void DrawShowFrameKeepingTurns(float t) {
+    const Turns turns = SaveTurns();
+    DrawShowFrame(t);
+    RestoreTurns(turns);
 }
 
 void RenderScene() {

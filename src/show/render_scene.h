@@ -4,5 +4,10 @@
 // Clears, places the camera for show time t and draws what the schedule holds.
 void DrawShowFrame(float t);
 
+// The same, leaving the turns as they were: for a show played at a steady
+// live rate, where a frame's own motion runs at the next seek and a frame
+// drawn twice shows the same moment.
+void DrawShowFrameKeepingTurns(float t);
+
 // Draws and presents one frame at the current show time, or ends the show.
 void RenderScene();

@@ -25,8 +25,6 @@
 
 namespace {
 
-constexpr std::int64_t kLiveFramesPerSecond = 300; // the web show's rate
-
 bool WritePpm(const std::string& path, int width, int height) {
     std::vector<unsigned char> pixels(static_cast<size_t>(width) * height * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -71,13 +69,11 @@ int main(int argc, char** argv) {
         ResizeVideoMode(width, height);
     }
 
-    LivePace pace(kLiveFramesPerSecond, 1);
+    LivePace pace(kDefaultLiveFramesPerSecond, 1);
     for (int i = first + 1; i < argc; ++i) {
         const float t = pace.Seek(std::strtod(argv[i], nullptr));
-        const Turns before = SaveTurns();
-        DrawShowFrame(t);
+        DrawShowFrameKeepingTurns(t);
         glFinish();
-        RestoreTurns(before);
         const std::string path = outDir + "/" + argv[i] + ".ppm";
         if (!WritePpm(path, width, height)) {
             std::fprintf(stderr, "native_frames: cannot write %s\n", path.c_str());
