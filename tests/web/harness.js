@@ -71,7 +71,7 @@ async function LaunchBrowser(backend, {width = 800, height = 600, extraFlags = [
     headless: true,
     args: [...kCommonFlags, ...kBackends[backend], `--window-size=${width},${height}`, ...extraFlags],
     defaultViewport: {width, height},
-    userDataDir: fs.mkdtempSync('/tmp/tromvisk-chromium-'),
+    // No userDataDir: puppeteer then makes a fresh profile and removes it on close.
   });
 }
 
