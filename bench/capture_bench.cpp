@@ -17,6 +17,7 @@
 #include <cstring>
 #include <ctime>
 #include <memory>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -37,10 +38,12 @@ extern "C" {
 
 namespace {
 
-constexpr double kRealTime = 108.0; // the show and its fade, as the video runs
+constexpr double kRealTime = kVideoEnd; // the show and its fade, as the video runs
 constexpr int kSamples = 4;
 constexpr std::int64_t kFps = 60;
-constexpr std::int64_t kMotionRate = 300;
+constexpr std::int64_t kMotionRate = kDefaultLiveFramesPerSecond;
+constexpr double kVideoFrames = kVideoEnd * kFps;        // the whole show at kFps
+constexpr double kPipelineFrames = (30.0 - 20.0) * kFps; // the pipeline's 20-30 s
 // Stretches of the show the frames come from: every act.
 constexpr double kActs[] = {3, 7, 20, 30, 40, 55, 64, 76, 81, 95, 104};
 
@@ -91,6 +94,7 @@ struct Steps {
 };
 
 Steps TimeSteps(Size size, const std::vector<std::int64_t>& live) {
+    EglContext context; // a bare context: the capture's renderer opens its own
     FrameTarget target(size.width, size.height, kSamples);
     const PictureBox box = FitPicture(size.width, size.height, false);
     target.LimitToPicture(box.x, box.y, box.width, box.height);
@@ -100,8 +104,7 @@ Steps TimeSteps(Size size, const std::vector<std::int64_t>& live) {
     RestoreTurns({0, 0, 0});
     Steps steps;
     for (std::int64_t j : live) {
-        const float t = pace.Seek((2 * j + 1), 2 * kMotionRate);
-        const Turns turns = SaveTurns();
+        const float t = pace.SeekFrame(j);
         glFinish();
         auto start = std::chrono::steady_clock::now();
         auto lap = [&start] {
@@ -112,13 +115,12 @@ Steps TimeSteps(Size size, const std::vector<std::int64_t>& live) {
             return ms;
         };
         target.BeginPass();
-        DrawShowFrame(t);
+        DrawShowFrameKeepingTurns(t);
         steps.draw += lap();
         target.EndPass();
         steps.resolve += lap();
         target.ReadNow(rgba.data());
         steps.readback += lap();
-        RestoreTurns(turns);
     }
     steps.draw /= live.size();
     steps.resolve /= live.size();
@@ -247,12 +249,20 @@ int main(int argc, char** argv) {
                 LoadAverage(), sysconf(_SC_NPROCESSORS_ONLN), frames, kSamples,
                 static_cast<long long>(kMotionRate));
     std::printf("| Measure | 1280x720 | 1920x1080 |\n|---|---|---|\n");
-    std::string rows[8];
+    const char* names[] = {
+        "draw a frame (DrawShowFrame, finished)",
+        "multisample resolve (blit, finished)",
+        "readback (glReadPixels, RGBA)",
+        "rendering alone: draw, resolve, asynchronous readback",
+        "encoding alone: BT.709 conversion, x264 veryfast, MP4",
+        "whole pipeline: tromvisk-capture, 20-30 s of the show with music",
+        "whole show if every frame cost this (6480 frames, no still frames reused)",
+    };
+    std::string rows[std::size(names)];
     for (const Size size : kSizes) {
         Steps steps;
         Figure rendering, encoding, pipeline;
         {
-            EglContext context;
             steps = TimeSteps(size, live);
             std::vector<std::vector<std::uint8_t>> kept;
             rendering = TimeRendering(size, live, kept);
@@ -261,7 +271,7 @@ int main(int argc, char** argv) {
         const std::string sizeText = std::to_string(size.width) + "x" + std::to_string(size.height);
         // 10 s of show through the real program: drawing, encoding and music together.
         const Run run = TimeCapture({"--size", sizeText, "--from", "20", "--to", "30"});
-        pipeline = {run.ok ? 600 / run.wall : 0, run.cpu * 1000 / 600};
+        pipeline = {run.ok ? kPipelineFrames / run.wall : 0, run.cpu * 1000 / kPipelineFrames};
         char cell[128];
         auto add = [&](int row, const char* format, auto... values) {
             std::snprintf(cell, sizeof cell, format, values...);
@@ -273,18 +283,10 @@ int main(int argc, char** argv) {
         add(3, "%.1f fps (%.1f ms CPU a frame)", rendering.fps, rendering.cpuMsPerFrame);
         add(4, "%.1f fps (%.1f ms CPU a frame)", encoding.fps, encoding.cpuMsPerFrame);
         add(5, "%.1f fps (%.1f ms CPU a frame)", pipeline.fps, pipeline.cpuMsPerFrame);
-        add(6, "%.0f s (%.2f× real time)", 6480 / pipeline.fps, 6480 / pipeline.fps / kRealTime);
+        add(6, "%.0f s (%.2f× real time)", kVideoFrames / pipeline.fps,
+            kVideoFrames / pipeline.fps / kRealTime);
     }
-    const char* names[] = {
-        "draw a frame (DrawShowFrame, finished)",
-        "multisample resolve (blit, finished)",
-        "readback (glReadPixels, RGBA)",
-        "rendering alone: draw, resolve, asynchronous readback",
-        "encoding alone: BT.709 conversion, x264 veryfast, MP4",
-        "whole pipeline: tromvisk-capture, 20-30 s of the show with music",
-        "whole show if every frame cost this (6480 frames, no still frames reused)",
-    };
-    for (int i = 0; i < 7; ++i) {
+    for (std::size_t i = 0; i < std::size(names); ++i) {
         std::printf("| %s |%s\n", names[i], rows[i].c_str());
     }
     if (wholeShow) {

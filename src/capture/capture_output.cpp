@@ -1,6 +1,6 @@
 #include "capture/capture_output.h"
 
-#include <vector>
+#include <algorithm>
 
 #include "capture/audio_encoder.h"
 #include "capture/music_feed.h"
@@ -17,11 +17,13 @@ std::int64_t MusicFrameAt(std::int64_t frame, std::int64_t fpsNum, std::int64_t 
     return static_cast<std::int64_t>((2 * top + fpsNum) / (2 * static_cast<__int128>(fpsNum)));
 }
 
-CaptureOutput::CaptureOutput(const OutputSettings& settings) : settings_(settings) {
+CaptureOutput::CaptureOutput(const OutputSettings& settings)
+    : settings_(settings),
+      musicStart_(MusicFrameAt(settings.firstFrame, settings.fpsNum, settings.fpsDen)) {
     const OutputFormat& format = settings.format;
     if (!settings.music.empty()) {
-        music_ = std::make_unique<MusicFeed>(
-            settings.music, MusicFrameAt(settings.firstFrame, settings.fpsNum, settings.fpsDen));
+        music_ = std::make_unique<MusicFeed>(settings.music, musicStart_);
+        soundBlock_.resize(kSoundBlock * kMusicChannels);
     }
     const std::string videoPath =
         format.folder ? settings.path + "/" + kFramePattern : settings.path;
@@ -54,15 +56,13 @@ void CaptureOutput::AddSoundUntil(std::int64_t frames) {
     if (!audio_) {
         return;
     }
-    const std::int64_t first =
-        MusicFrameAt(settings_.firstFrame, settings_.fpsNum, settings_.fpsDen);
     const std::int64_t until =
-        MusicFrameAt(settings_.firstFrame + frames, settings_.fpsNum, settings_.fpsDen) - first;
-    std::vector<std::int16_t> block(kSoundBlock * kMusicChannels);
+        MusicFrameAt(settings_.firstFrame + frames, settings_.fpsNum, settings_.fpsDen) -
+        musicStart_;
     while (soundFrames_ < until) {
         const std::int64_t take = std::min(kSoundBlock, until - soundFrames_);
-        music_->Read(block.data(), take);
-        audio_->Encode(block.data(), static_cast<int>(take));
+        music_->Read(soundBlock_.data(), take);
+        audio_->Encode(soundBlock_.data(), static_cast<int>(take));
         soundFrames_ += take;
     }
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "capture/output_format.h"
 
@@ -46,7 +47,9 @@ class CaptureOutput {
     std::unique_ptr<Muxer> soundMuxer_; // a folder's music.wav; else the video's
     std::unique_ptr<VideoEncoder> video_;
     std::unique_ptr<AudioEncoder> audio_;
+    std::int64_t musicStart_ = 0;  // the 44.1 kHz frame of the video's first frame
     std::int64_t soundFrames_ = 0; // 44.1 kHz frames encoded
+    std::vector<std::int16_t> soundBlock_;
 };
 
 // The 44.1 kHz frame at video frame boundary `frame`, rounded to the nearest.

@@ -19,7 +19,6 @@ class Muxer {
     Muxer(const Muxer&) = delete;
     Muxer& operator=(const Muxer&) = delete;
 
-    AVFormatContext* Context() { return context_; }
     bool WantsGlobalHeader() const;
 
     AVStream* AddStream(const AVCodecContext* codec);

@@ -6,25 +6,24 @@
 #include <stdexcept>
 #include <string>
 
-#include "show/motion.h"
 #include "show/render_scene.h"
 
 ShowRenderer::ShowRenderer(int width, int height, int samples, bool fill, std::int64_t rateNum,
                            std::int64_t rateDen)
-    : rateNum_(rateNum), rateDen_(rateDen), pace_(rateNum, rateDen) {
+    : pace_(rateNum, rateDen) {
     const int most = FrameTarget::MaxSamples();
-    if (samples <= most) {
-        perPass_ = samples;
-    } else if (samples % most == 0) {
-        perPass_ = most;
+    int perPass = samples;
+    if (samples > most) {
+        if (samples % most != 0) {
+            throw std::runtime_error(
+                "--aa " + std::to_string(samples) + ": this renderer multisamples up to " +
+                std::to_string(most) + " samples; beyond that give a multiple of " +
+                std::to_string(most) + " (jittered passes of " + std::to_string(most) + ")");
+        }
+        perPass = most;
         passes_ = samples / most;
-    } else {
-        throw std::runtime_error(
-            "--aa " + std::to_string(samples) + ": this renderer multisamples up to " +
-            std::to_string(most) + " samples; beyond that give a multiple of " +
-            std::to_string(most) + " (jittered passes of " + std::to_string(most) + ")");
     }
-    target_ = std::make_unique<FrameTarget>(width, height, perPass_);
+    target_ = std::make_unique<FrameTarget>(width, height, perPass);
     box_ = FitPicture(width, height, fill);
     target_->LimitToPicture(box_.x, box_.y, box_.width, box_.height);
     SetUpShowView(box_, 0, 0);
@@ -36,18 +35,18 @@ ShowRenderer::ShowRenderer(int width, int height, int samples, bool fill, std::i
 }
 
 bool ShowRenderer::NeedsDrawing(std::int64_t live) {
-    // Live frame j sits at (2j + 1) / (2 rate) seconds.
-    const float t = pace_.Seek((2 * live + 1) * rateDen_, 2 * rateNum_);
+    const float t = pace_.SeekFrame(live);
     clock_ = t;
     return !fingerprint_.SameAsBefore([t] { DrawShowFrameKeepingTurns(t); });
 }
 
 void ShowRenderer::Draw() {
     const float t = clock_;
-    const Turns turns = SaveTurns();
+    // The next live frame's motion starts from the turns this one started
+    // with, and every pass draws the same moment.
     if (passes_ == 1) {
         target_->BeginPass();
-        DrawShowFrame(t);
+        DrawShowFrameKeepingTurns(t);
         target_->EndPass();
         target_->StartReadback();
     } else {
@@ -56,9 +55,8 @@ void ShowRenderer::Draw() {
             double x = 0, y = 0;
             PassJitter(pass, passes_, x, y);
             SetUpShowView(box_, x, y);
-            RestoreTurns(turns); // every pass draws the same moment
             target_->BeginPass();
-            DrawShowFrame(t);
+            DrawShowFrameKeepingTurns(t);
             target_->EndPass();
             target_->ReadNow(pass_.data());
             for (std::size_t i = 0; i < pass_.size(); ++i) {
@@ -70,8 +68,6 @@ void ShowRenderer::Draw() {
             averaged_[i] = static_cast<std::uint8_t>((sums_[i] + half) / passes_);
         }
     }
-    // The next live frame's motion starts from the turns this one started with.
-    RestoreTurns(turns);
     if (glGetError() == GL_OUT_OF_MEMORY) {
         throw std::runtime_error("the renderer ran out of memory");
     }

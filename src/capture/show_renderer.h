@@ -20,8 +20,6 @@ class ShowRenderer {
     ShowRenderer(int width, int height, int samples, bool fill, std::int64_t rateNum,
                  std::int64_t rateDen);
 
-    int Passes() const { return passes_; }
-    int SamplesPerPass() const { return perPass_; }
     std::size_t FrameBytes() const { return target_->FrameBytes(); }
 
     // Brings the show to live frame `live` (never earlier than the last one)
@@ -44,9 +42,6 @@ class ShowRenderer {
     std::unique_ptr<FrameTarget> target_;
     PictureBox box_;
     int passes_ = 1;
-    int perPass_ = 1;
-    std::int64_t rateNum_;
-    std::int64_t rateDen_;
     LivePace pace_;
     std::vector<std::uint8_t> pass_;
     std::vector<std::uint32_t> sums_;

@@ -31,7 +31,11 @@ float LivePace::FrameClock(std::int64_t frame) const {
 }
 
 float LivePace::Seek(std::int64_t num, std::int64_t den) {
-    const std::int64_t frame = std::max(LatestFrameAt(num, den), next_);
+    return SeekFrame(LatestFrameAt(num, den));
+}
+
+float LivePace::SeekFrame(std::int64_t frame) {
+    frame = std::max(frame, next_);
     for (; next_ < frame; ++next_) {
         RunScheduleMotion(FrameClock(next_));
     }

@@ -33,9 +33,8 @@ class LivePace {
     // carries the motion on from here.
     float Seek(std::int64_t num, std::int64_t den);
     float Seek(double seconds); // to the microsecond
-
-    // The next live frame whose motion has not run yet.
-    std::int64_t NextFrame() const { return next_; }
+    // The same for live frame `frame` itself.
+    float SeekFrame(std::int64_t frame);
 
   private:
     std::int64_t rateNum_;
