@@ -160,7 +160,6 @@ std::vector<double> Metal(double seconds, double decaySeconds, double cutoffHz, 
     NoiseSource noise{seed};
     OnePole firstCut = MakeOnePole(cutoffHz, kBrightRate);
     OnePole secondCut = MakeOnePole(cutoffHz, kBrightRate);
-    double highest = 0.0;
     for (size_t i = 0; i < signal.size(); ++i) {
         const double t = i / kBrightRate;
         double metal = 0.0;
@@ -169,12 +168,12 @@ std::vector<double> Metal(double seconds, double decaySeconds, double cutoffHz, 
         }
         const double raw = metal / std::size(kSquareHz) + kNoiseGain * NextNoise(noise);
         signal[i] = HighPass(secondCut, HighPass(firstCut, raw));
-        highest = std::max(highest, std::fabs(signal[i]));
     }
+    Saturate(signal, kDrive);
     for (size_t i = 0; i < signal.size(); ++i) {
         const double t = i / kBrightRate;
         const double attack = std::min(1.0, t / kAttackSeconds);
-        signal[i] = std::tanh(kDrive * signal[i] / highest) * attack * std::exp(-t / decaySeconds);
+        signal[i] = signal[i] * attack * std::exp(-t / decaySeconds);
     }
     return signal;
 }
