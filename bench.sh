@@ -26,12 +26,8 @@ while [ $# -gt 0 ]; do
     shift
 done
 
-tools/install-packages.sh cmake make g++ pkg-config ca-certificates \
-    libsdl1.2-compat-dev libsdl-mixer1.2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri \
-    xvfb xauth valgrind
-# The build also makes tromvisk-capture and the icon: EGL, FFmpeg's libraries, libmikmod, libpng.
-tools/install-packages.sh libegl1 libegl-mesa0 libegl-dev libpng-dev libmikmod-dev libavformat-dev \
-    libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
+source tools/packages.sh
+tools/install-packages.sh "${build_packages[@]}" xvfb xauth valgrind
 
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTROMVISK_TESTS=OFF -DTROMVISK_BENCH=ON \
     >/dev/null

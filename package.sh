@@ -5,13 +5,9 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-tools/install-packages.sh cmake make g++ pkg-config ca-certificates \
-    libsdl1.2-compat-dev libsdl-mixer1.2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
-# The package: its dependencies (dpkg-shlibdeps), and the icon drawn off screen at build time.
-tools/install-packages.sh dpkg-dev file libpng-dev libegl1 libegl-mesa0
-# tromvisk-capture: EGL off screen, FFmpeg's libraries, libmikmod for the music.
-tools/install-packages.sh libmikmod-dev libegl-dev libavformat-dev libavcodec-dev libswscale-dev \
-    libswresample-dev libavutil-dev
+source tools/packages.sh
+# The package's dependencies come from dpkg-shlibdeps (dpkg-dev), which asks file.
+tools/install-packages.sh "${build_packages[@]}" dpkg-dev file
 
 build="build-package"
 flags() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }

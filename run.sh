@@ -3,16 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-tools/install-packages.sh cmake make g++ pkg-config ca-certificates \
-    libsdl1.2-compat-dev libsdl-mixer1.2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri \
-    xvfb xauth
-# The desktop icon is drawn off screen at build time (EGL) and written with libpng.
-tools/install-packages.sh libpng-dev libegl1 libegl-mesa0
-# The offline music render (libmikmod directly, as SDL_mixer sets it up).
-tools/install-packages.sh libmikmod-dev
-# The video capture: EGL off screen, FFmpeg's libraries.
-tools/install-packages.sh libegl-dev libegl-mesa0 libavformat-dev libavcodec-dev libswscale-dev \
-    libswresample-dev libavutil-dev
+source tools/packages.sh
+tools/install-packages.sh "${build_packages[@]}" xvfb xauth
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTROMVISK_TESTS=OFF -DTROMVISK_BENCH=OFF >/dev/null
 cmake --build build -j"$(nproc)" >/dev/null

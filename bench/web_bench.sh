@@ -5,9 +5,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-packages.sh chromium nodejs
-command -v npm >/dev/null || tools/install-packages.sh npm
-# npm ci starts from scratch: only when the lock file changed since the last install.
-[ tests/web/node_modules/.package-lock.json -nt tests/web/package-lock.json ] ||
-    (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+tests/web/install-driver.sh
 ./web.sh >/dev/null
 exec node bench/web_bench.js "$@"

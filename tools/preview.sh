@@ -18,8 +18,9 @@ max_bytes=$((4 * 1024 * 1024))
 # the address being typed, the spiral from low down, the greetings, the end title.
 highlights=("6 8" "28 30.5" "57 59" "80 82.5" "95 96.5" "103 104")
 
-tools/install-packages.sh cmake make g++ pkg-config ffmpeg
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+source tools/packages.sh
+tools/install-packages.sh "${build_packages[@]}" ffmpeg
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTROMVISK_TESTS=OFF -DTROMVISK_BENCH=OFF >/dev/null
 cmake --build build -j"$(nproc)" --target tromvisk-capture soundtrack_xm >/dev/null
 
 work=$(mktemp -d)
