@@ -8,17 +8,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+
+#include "show_process.h"
 
 namespace {
-
-std::string Slurp(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 std::string listingRoot;
 std::vector<std::string>* listing;
@@ -72,8 +65,8 @@ CommandResult Shell(const std::string& command) {
     const int raw = std::system(full.c_str());
     CommandResult result;
     result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-    result.out = Slurp(dir + "/out");
-    result.err = Slurp(dir + "/err");
+    result.out = ReadFile(dir + "/out");
+    result.err = ReadFile(dir + "/err");
     std::system(("rm -rf " + dir).c_str());
     return result;
 }

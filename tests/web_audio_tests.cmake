@@ -4,7 +4,7 @@
 add_executable(web_audio_reference web_audio/reference_render.cpp mixer_playback.cpp
   soundtrack_audio.cpp)
 target_include_directories(web_audio_reference PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(web_audio_reference PRIVATE PkgConfig::SDLMIXER12 PkgConfig::SDL12)
+target_link_libraries(web_audio_reference PRIVATE tromvisk_music PkgConfig::SDLMIXER12 PkgConfig::SDL12)
 
 add_test(NAME WebAudio.BrowserPlaysTheModule
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/web_audio/run.sh ${CMAKE_BINARY_DIR}/web-audio

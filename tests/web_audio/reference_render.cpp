@@ -9,47 +9,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "mixer_playback.h"
-#include "soundtrack_audio.h"
+#include "music/music_render.h"
+#include "music/wav_writer.h"
 
 namespace {
-
-constexpr int kChannels = 2;
-constexpr int kBytesPerSample = 2;
-constexpr std::uint32_t kFormatChunkBytes = 16;
-constexpr std::uint32_t kHeaderBytesAfterSize = 36;
-constexpr std::uint16_t kPcm = 1;
-
-void PutLittleEndian(std::ofstream& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) {
-        out.put(char((value >> (8 * i)) & 0xff));
-    }
-}
-
-bool WriteWav(const std::string& path, const std::int16_t* samples, std::size_t count) {
-    std::ofstream out(path, std::ios::binary);
-    const auto size = std::uint32_t(count * kBytesPerSample);
-    out.write("RIFF", 4);
-    PutLittleEndian(out, kHeaderBytesAfterSize + size, 4);
-    out.write("WAVEfmt ", 8);
-    PutLittleEndian(out, kFormatChunkBytes, 4);
-    PutLittleEndian(out, kPcm, 2);
-    PutLittleEndian(out, kChannels, 2);
-    PutLittleEndian(out, kRenderRate, 4);
-    PutLittleEndian(out, kRenderRate * kChannels * kBytesPerSample, 4);
-    PutLittleEndian(out, kChannels * kBytesPerSample, 2);
-    PutLittleEndian(out, 8 * kBytesPerSample, 2);
-    out.write("data", 4);
-    PutLittleEndian(out, size, 4);
-    for (std::size_t i = 0; i < count; ++i) {
-        PutLittleEndian(out, std::uint16_t(samples[i]), kBytesPerSample);
-    }
-    return bool(out);
-}
 
 bool ParseCount(const char* text, int& value) {
     char* end = nullptr;
@@ -77,11 +44,10 @@ int main(int argc, char** argv) {
             return 1;
         }
         const std::vector<std::int16_t>& written = playback.written;
-        if (!WriteWav(argv[2], written.data() + playback.musicStart,
-                      written.size() - playback.musicStart)) {
-            std::fprintf(stderr, "web_audio_reference: cannot write %s\n", argv[2]);
-            return 1;
-        }
+        WavWriter wav(argv[2]);
+        wav.Write(written.data() + playback.musicStart,
+                  (written.size() - playback.musicStart) / kMusicChannels);
+        wav.Finish();
     } catch (const std::exception& error) {
         std::fprintf(stderr, "web_audio_reference: %s\n", error.what());
         return 1;
