@@ -62,6 +62,19 @@ void Muxer::Write(AVPacket* packet, const AVCodecContext* codec, AVStream* strea
     }
 }
 
+void Muxer::WriteEncoded(AVCodecContext* codec, AVPacket* packet, AVStream* stream,
+                         const std::string& failure) {
+    for (;;) {
+        const int result = avcodec_receive_packet(codec, packet);
+        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) {
+            return;
+        }
+        CheckAv(result, failure);
+        Write(packet, codec, stream);
+        av_packet_unref(packet);
+    }
+}
+
 void Muxer::Finish() {
     CheckAv(av_write_trailer(context_), "cannot write " + shownName_);
     finished_ = true;

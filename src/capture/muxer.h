@@ -27,6 +27,10 @@ class Muxer {
     void Begin(const std::string& options);
     // Takes the packet's data (timestamps in the codec's time base).
     void Write(AVPacket* packet, const AVCodecContext* codec, AVStream* stream);
+    // Writes every packet the encoder has ready, through `packet`; an encoder
+    // error throws `failure`.
+    void WriteEncoded(AVCodecContext* codec, AVPacket* packet, AVStream* stream,
+                      const std::string& failure);
     // Writes the trailer and closes the file.
     void Finish();
 

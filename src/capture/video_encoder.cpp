@@ -155,13 +155,5 @@ void VideoEncoder::Flush() {
 }
 
 void VideoEncoder::Drain() {
-    for (;;) {
-        const int result = avcodec_receive_packet(codec_, packet_);
-        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) {
-            return;
-        }
-        CheckAv(result, name_ + " cannot encode a frame");
-        muxer_.Write(packet_, codec_, stream_);
-        av_packet_unref(packet_);
-    }
+    muxer_.WriteEncoded(codec_, packet_, stream_, name_ + " cannot encode a frame");
 }
