@@ -7,7 +7,6 @@ const {LaunchBrowser} = require('./harness');
 const show = require('./show_page');
 const {Check, CheckNoConsoleError, RunTest} = require('./checks');
 
-
 async function NoWebGL(server) {
   const browser = await LaunchBrowser('none');
   try {

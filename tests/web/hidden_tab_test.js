@@ -10,7 +10,6 @@ const {Check, CheckNoConsoleError, RunTest} = require('./checks');
 const kHiddenMs = 3000;
 const kSlackSeconds = 0.5; // what a paused clock may still move by
 
-
 function Sleep(ms) {
   return new Promise((resolve) => setTimeout(resolve, ms));
 }

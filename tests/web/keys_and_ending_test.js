@@ -13,7 +13,6 @@ const kShowEnd = 107;
 const kStepSeconds = 0.5;
 const kFadeMs = 1000;
 
-
 async function Prompt(page) {
   return page.evaluate(() => document.getElementById('prompt').textContent);
 }
