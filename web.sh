@@ -35,7 +35,7 @@ while [ $# -gt 0 ]; do
 done
 
 source tools/packages.sh
-tools/install-packages.sh "${build_packages[@]}" emscripten nodejs python3
+tools/install-packages.sh "${build_packages[@]}" emscripten nodejs python3 dpkg-dev
 
 out=build-web
 # The native build writes the soundtrack with the same generator as the show's
