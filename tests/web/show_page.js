@@ -75,7 +75,10 @@ async function StartShow(page) {
   await WaitForPrompt(page);
   await page.mouse.click(5, 5);
   await page.waitForFunction(() => document.body.classList.contains('playing'), {timeout: 10000});
-  // A note (e.g. no sound) lies over the canvas for its first seconds.
+  // A note (e.g. no sound) lies over the canvas for its first seconds: it
+  // comes once the audio has started or given up.
+  await page.waitForFunction(() => !window.TromviskAudio || window.TromviskAudio.state() !== 'starting',
+                             {timeout: 15000});
   await page.waitForFunction(() => document.getElementById('note').hidden, {timeout: 15000});
 }
 
