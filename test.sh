@@ -16,7 +16,8 @@ packages+=(openbox pulseaudio pulseaudio-utils wmctrl x11-utils imagemagick libx
 # The web show and its tests: emscripten builds it and libmikmod from Debian's source
 # package (dpkg-dev unpacks it); Chromium with Mesa's Vulkan driver plays it, driven
 # from Node.js.
-packages+=(emscripten chromium mesa-vulkan-drivers nodejs)
+# Firefox ESR plays it too, with a window on the desktop tests' display.
+packages+=(emscripten chromium mesa-vulkan-drivers nodejs firefox-esr)
 tools/install-packages.sh "${packages[@]}"
 # Installing packages may add their own files under /etc/apt (appstream does);
 # from here on nothing of ours may change it.

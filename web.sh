@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
 # Builds the show for the web into build-web/: index.html, tromvisk.js,
-# tromvisk.wasm and tromvisk.data (the packaged demo.xm).
+# tromvisk.wasm, tromvisk.data (demo.xm) and the page's pictures.
 #   ./web.sh            build
 #   ./web.sh --serve    build, then serve build-web/ on 127.0.0.1 and print the URL
 #   ./web.sh --port N   the port to serve on (default 8080)
-# Installs what is missing (Emscripten, Node.js, a C++ compiler for the
-# soundtrack generator) like the other scripts.
+#   ./web.sh --url URL  the address the page will be served from, for link
+#                       previews (their picture wants an absolute address)
+# Installs what is missing (Emscripten, Node.js, and what the native build of
+# the soundtrack and the capture program needs) like the other scripts.
 set -euo pipefail
 cd "$(dirname "$0")"
 
-usage="usage: $0 [--serve] [--port N]"
+usage="usage: $0 [--serve] [--port N] [--url URL]"
 serve=
 port=8080
+url=
 while [ $# -gt 0 ]; do
     case $1 in
     --serve) serve=1 ;;
@@ -20,28 +23,28 @@ while [ $# -gt 0 ]; do
         port=$2
         shift
         ;;
+    --url)
+        [ $# -ge 2 ] || { echo "$usage" >&2; exit 2; }
+        url=$2
+        shift
+        ;;
     -h | --help) echo "$usage"; exit 0 ;;
     *) echo "$usage" >&2; exit 2 ;;
     esac
     shift
 done
 
-tools/install-packages.sh cmake make g++ emscripten nodejs python3 dpkg-dev
+source tools/packages.sh
+tools/install-packages.sh "${build_packages[@]}" emscripten nodejs python3 dpkg-dev
 
 out=build-web
-mkdir -p "$out/soundtrack"
-# The soundtrack is written by a native tool at build time, as for the show.
-generator=$out/soundtrack/soundtrack_generator
-if [ ! -x "$generator" ] || [ -n "$(find tools/soundtrack -newer "$generator" -print -quit)" ]; then
-    g++ -std=c++17 -O2 -Wall -Wextra -ffp-contract=off -Itools/soundtrack \
-        tools/soundtrack/*.cpp -o "$generator"
-fi
-"$generator" "$out/soundtrack/demo.xm.new"
-if ! cmp -s "$out/soundtrack/demo.xm.new" "$out/soundtrack/demo.xm"; then
-    mv "$out/soundtrack/demo.xm.new" "$out/soundtrack/demo.xm"
-else
-    rm "$out/soundtrack/demo.xm.new"
-fi
+# The native build writes the soundtrack with the same generator as the show's
+# build, and draws the page's pictures with the capture program: the link
+# preview's frame, and the desktop icon as the favicon.
+native=$out/native
+cmake -S . -B "$native" -DCMAKE_BUILD_TYPE=Release -DTROMVISK_TESTS=OFF -DTROMVISK_BENCH=OFF >/dev/null
+cmake --build "$native" -j"$(nproc)" --target soundtrack_xm tromvisk-capture tromvisk_icons >/dev/null
+app_id=$(sed -n 's/^set(TROMVISK_APP_ID \([^ )]*\).*/\1/p' CMakeLists.txt)
 
 # Debian's Emscripten finds its JavaScript tools (acorn) through NODE_PATH.
 export NODE_PATH=/usr/share/nodejs
@@ -50,8 +53,10 @@ export EM_FROZEN_CACHE=1
 # libmikmod for wasm, from Debian's source package (pinned, checksum-checked).
 web/build-libmikmod.sh "$out/mikmod" >/dev/null
 emcmake cmake -S web -B "$out" -DCMAKE_BUILD_TYPE=Release \
-    -DTROMVISK_DEMO_XM="$PWD/$out/soundtrack/demo.xm" \
-    -DTROMVISK_LIBMIKMOD_DIR="$PWD/$out/mikmod" >/dev/null
+    -DTROMVISK_DEMO_XM="$PWD/$native/demo.xm" \
+    -DTROMVISK_LIBMIKMOD_DIR="$PWD/$out/mikmod" -DTROMVISK_PAGE_URL="$url" \
+    -DTROMVISK_CAPTURE="$PWD/$native/tromvisk-capture" \
+    -DTROMVISK_ICON="$PWD/$native/packaging/icons/64x64/apps/$app_id.png" >/dev/null
 cmake --build "$out" -j"$(nproc)"
 
 download=$(cat "$out"/*.html "$out"/*.css "$out"/*.js "$out"/tromvisk.wasm "$out"/tromvisk.data | wc -c)

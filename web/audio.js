@@ -35,6 +35,10 @@
     const kScriptProcessorChunks = 4;
     const kFullScale = 32768;
     const kResumeTimeoutMs = 1500;
+    // Firefox opens the sound device when the context resumes, which took up
+    // to 1.5 s on a busy machine: where the browser says the audio may start,
+    // it is given longer before the show goes on silent.
+    const kAllowedResumeTimeoutMs = 8000;
     const kChannels = 2;
     const kBytesPerSample = 2;
 
@@ -145,6 +149,15 @@
         return {state: 'silent', output: null, reason};
     }
 
+    function ResumeTimeoutMs(options) {
+        if (options.resumeTimeoutMs) {
+            return options.resumeTimeoutMs;
+        }
+        const nav = global.navigator;
+        const allowed = nav && nav.getAutoplayPolicy && nav.getAutoplayPolicy('audiocontext') === 'allowed';
+        return allowed ? kAllowedResumeTimeoutMs : kResumeTimeoutMs;
+    }
+
     function WatchVisibility() {
         visibilityHandler = () => {
             if (document.hidden) {
@@ -183,8 +196,7 @@
             return GoSilent('the browser cannot open audio at ' + rate + ' Hz: ' + error.message);
         }
         if (context.state !== 'running') {
-            await Promise.race([context.resume().catch(() => {}),
-                                Delay(options.resumeTimeoutMs || kResumeTimeoutMs)]);
+            await Promise.race([context.resume().catch(() => {}), Delay(ResumeTimeoutMs(options))]);
         }
         if (context.state !== 'running') {
             return GoSilent('the browser did not let the audio start');

@@ -116,6 +116,37 @@
     }
   }
 
+  function FetchFile(name) {
+    return fetch(name).then((response) => {
+      if (!response.ok) {
+        throw new Error(`HTTP ${response.status}`);
+      }
+      return response.arrayBuffer();
+    });
+  }
+
+  // The music comes in a file of its own (tromvisk.data, the module itself),
+  // fetched here rather than by Emscripten's file packager, whose failure
+  // stops the program: a page whose module did not arrive runs silent, as the
+  // native show does without demo.xm. Null, or why it is missing.
+  const kMusicFile = 'tromvisk.data';
+  const kProgramFile = 'tromvisk.wasm';
+  let musicMissing = null;
+  const music = FetchFile(kMusicFile).then((bytes) => ({bytes}), (error) => ({error}));
+
+  // The program's file, fetched here too, so that a failure reads as one line
+  // naming the file rather than as the runtime's abort text.
+  function InstantiateProgram(imports, receiveInstance) {
+    FetchFile(kProgramFile)
+        .then((bytes) => WebAssembly.instantiate(bytes, imports), (error) => {
+          throw new Error(`${kProgramFile} did not arrive (${error.message})`);
+        })
+        .then((result) => receiveInstance(result.instance, result.module), (error) => {
+          Say(`The show could not load: ${error.message}. Reload the page.`, true);
+        });
+    return {}; // the exports come through receiveInstance
+  }
+
   let ready = false;
   let starting = false;
   async function Start() {
@@ -136,8 +167,9 @@
     document.body.classList.add('playing');
     canvas.focus();
     const silence = await StartAudio(); // within the click's or key's handler: the audio policy's gesture
-    if (silence !== null) {
-      NoteOnce(`No sound (${silence}): the show runs silent.`);
+    const why = musicMissing || silence;
+    if (why !== null) {
+      NoteOnce(`No sound (${why}): the show runs silent.`);
     }
     starting = false;
   }
@@ -177,6 +209,20 @@
     showSeconds: ShowSeconds,
     toggleFullScreen: ToggleFullScreen,
     showEnded: ShowEnded,
+    instantiateWasm: InstantiateProgram,
+    // The program waits for the music file, then finds it where the show
+    // opens it, or finds nothing and plays silent.
+    preRun: [() => {
+      Module.addRunDependency('music');
+      music.then(({bytes, error}) => {
+        if (bytes) {
+          Module.FS_createDataFile('/', 'demo.xm', new Uint8Array(bytes), true, false);
+        } else {
+          musicMissing = `the music, ${kMusicFile}, did not arrive: ${error.message}`;
+        }
+        Module.removeRunDependency('music');
+      });
+    }],
     onRuntimeInitialized() {
       ready = true;
       FitCanvas();
@@ -200,6 +246,6 @@
 
   const program = document.createElement('script');
   program.src = 'tromvisk.js';
-  program.onerror = () => Say('The show\'s program did not load: reload the page.', true);
+  program.onerror = () => Say('The show could not load: tromvisk.js did not arrive. Reload the page.', true);
   document.body.appendChild(program);
 })();

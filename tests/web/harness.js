@@ -1,5 +1,7 @@
 // Shared by the web tests and the web benchmark: a static server for the
-// built page, and Debian's Chromium started headless on a chosen GL backend.
+// built page, and the browser under test: Debian's Chromium started headless
+// on a chosen GL backend, or with TROMVISK_BROWSER=firefox Debian's Firefox
+// ESR with a window on the desktop tests' display.
 'use strict';
 
 const fs = require('fs');
@@ -16,13 +18,23 @@ const kTypes = {
 };
 
 // Serves `root` on 127.0.0.1 at a free port. `extra` maps URL paths to
-// {type, body} served instead of files (the test pages).
+// {type, body} served instead of files (the test pages), {status} answered
+// with that status and nothing else, or {delayMs} for a file served late.
 function StartServer(root, extra = {}) {
-  const server = http.createServer((request, response) => {
+  const server = http.createServer(async (request, response) => {
     const urlPath = decodeURIComponent(new URL(request.url, 'http://x').pathname);
-    if (extra[urlPath]) {
-      response.writeHead(200, {'Content-Type': extra[urlPath].type});
-      response.end(extra[urlPath].body);
+    const special = extra[urlPath] || {};
+    if (special.delayMs) {
+      await new Promise((resolve) => setTimeout(resolve, special.delayMs));
+    }
+    if (special.status) {
+      response.writeHead(special.status);
+      response.end();
+      return;
+    }
+    if (special.body !== undefined) {
+      response.writeHead(200, {'Content-Type': special.type});
+      response.end(special.body);
       return;
     }
     const file = path.join(root, urlPath === '/' ? 'index.html' : urlPath);
@@ -65,7 +77,38 @@ const kBackends = {
   none: ['--disable-gpu', '--disable-software-rasterizer'],
 };
 
+// Which browser the tests drive: 'chromium' (the default) or 'firefox'.
+function BrowserName() {
+  return process.env.TROMVISK_BROWSER || 'chromium';
+}
+
+// Headless Firefox has no WebGL on a machine without a GPU; with a window on
+// an X display it draws on Mesa's llvmpipe. Its sound needs a sound server:
+// the desktop tests' environment has both (77 tells CTest the test did not run).
+async function LaunchFirefox(width, height) {
+  if (!process.env.DISPLAY || !process.env.TROMVISK_DESKTOP) {
+    console.log('SKIP: Firefox needs the desktop tests\' display and sound server ' +
+                '(tests/desktop/run-desktop-tests.sh)');
+    process.exit(77);
+  }
+  return puppeteer.launch({
+    browser: 'firefox',
+    executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr',
+    headless: false,
+    defaultViewport: {width, height},
+    // A fresh profile, removed on close; nothing of the machine's own.
+    extraPrefsFirefox: {'browser.shell.checkDefaultBrowser': false},
+  });
+}
+
+// backend: the GL under Chromium (kBackends); Firefox has only its own.
 async function LaunchBrowser(backend, {width = 800, height = 600, extraFlags = []} = {}) {
+  if (BrowserName() === 'firefox') {
+    if (backend === 'none') {
+      throw new Error('Firefox cannot be started without GL here');
+    }
+    return LaunchFirefox(width, height);
+  }
   return puppeteer.launch({
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
     headless: true,
@@ -75,4 +118,4 @@ async function LaunchBrowser(backend, {width = 800, height = 600, extraFlags = [
   });
 }
 
-module.exports = {StartServer, LaunchBrowser};
+module.exports = {StartServer, LaunchBrowser, BrowserName};

@@ -32,7 +32,8 @@ delete window.AudioContext;
 delete window.webkitAudioContext;
 `;
 
-async function ServeShow() {
+// `extra`: more test files to serve, as StartServer takes them.
+async function ServeShow(extra = {}) {
   const dir = WebBuildDir();
   const shipped = fs.readFileSync(path.join(dir, 'index.html'), 'utf8');
   const marker = '<script src="page.js"></script>';
@@ -47,6 +48,7 @@ async function ServeShow() {
     '/no_audio.html': {type: 'text/html; charset=utf-8', body: noAudioPage},
     '/no_audio.js': {type: 'text/javascript', body: kNoAudio},
     '/clock_hold.js': {type: 'text/javascript', body: kClockHold},
+    ...extra,
   });
 }
 
@@ -73,7 +75,10 @@ async function StartShow(page) {
   await WaitForPrompt(page);
   await page.mouse.click(5, 5);
   await page.waitForFunction(() => document.body.classList.contains('playing'), {timeout: 10000});
-  // A note (e.g. no sound) lies over the canvas for its first seconds.
+  // A note (e.g. no sound) lies over the canvas for its first seconds: it
+  // comes once the audio has started or given up.
+  await page.waitForFunction(() => !window.TromviskAudio || window.TromviskAudio.state() !== 'starting',
+                             {timeout: 15000});
   await page.waitForFunction(() => document.getElementById('note').hidden, {timeout: 15000});
 }
 
@@ -97,6 +102,10 @@ async function CanvasPixels(page) {
     const r = document.getElementById('canvas').getBoundingClientRect();
     return {x: r.x, y: r.y, width: r.width, height: r.height};
   });
+  // Whole pixels: Firefox lays the canvas out at 799.983 CSS pixels, not 800.
+  for (const key of Object.keys(box)) {
+    box[key] = Math.round(box[key]);
+  }
   const png = await page.screenshot({type: 'png', clip: box});
   return PNG.sync.read(Buffer.from(png));
 }

@@ -211,7 +211,7 @@ test('a missing or a broken module gives a reason and silence', async () => {
 
 test('without an AudioWorklet the ScriptProcessor output plays the same samples', async () => {
     const page = await OpenPage('?fallback&captureFrames=' + (kFallbackSeconds + 1) * kRate);
-    await page.keyboard.press('Space');
+    await page.keyboard.press(' '); // a key name WebDriver BiDi knows too
     // A ScriptProcessor's playback time is only approximate: aligned by search.
     const result = await page.evaluate(
         (seconds) => window.CompareGraphCapture(seconds, {alignBySearch: true}), kFallbackSeconds);
