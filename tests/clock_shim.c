@@ -16,7 +16,8 @@
  * Signals: TROMVISK_TEST_RAISE lists calls as NAME or NAME@N (trace names,
  * e.g. "sdl_init,swap@50,delay"); on the Nth call of each (default the
  * first) the library sends the process TROMVISK_TEST_RAISE_SIGNAL (default
- * SIGTERM) before the call goes on, so a test can hit any phase exactly. */
+ * SIGTERM) before the call goes on, so a test can hit any phase exactly.
+ * "flush_stdout" counts the program's flushes of standard output. */
 #ifndef _GNU_SOURCE
 #define _GNU_SOURCE
 #endif
@@ -102,6 +103,13 @@ static void MaybeRaise(const char* name) {
         }
         entry = *end == ',' ? end + 1 : end;
     }
+}
+
+int fflush(FILE* stream) {
+    if (stream == stdout) {
+        MaybeRaise("flush_stdout");
+    }
+    return REAL(fflush)(stream);
 }
 
 int SDL_Init(Uint32 flags) {

@@ -81,8 +81,11 @@ ShowProcess StartShow(const ShowOptions& options) {
             _exit(127);
         }
         dup2(in, 0);
-        dup2(out, 1);
+        dup2(options.stdoutDescriptor >= 0 ? options.stdoutDescriptor : out, 1);
         dup2(err, 2);
+        if (options.stdoutDescriptor == kOutputClosed) {
+            close(1);
+        }
         char* argv[] = {const_cast<char*>(options.binary), nullptr};
         execve(options.binary, argv, envp.data());
         _exit(127);
