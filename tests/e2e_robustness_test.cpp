@@ -223,4 +223,18 @@ TEST_F(Robust, ClosedStandardOutputIsTheNullDeviceNotALibrarysDescriptor) {
     ExpectFramesThenGracefulEndOn(SIGTERM);
 }
 
+// Short of memory, the GL library cannot load its driver and the X library's
+// error handler ends the process inside the window's creation: the show's own
+// line still comes out, last.
+TEST_F(Robust, UnderAMemoryLimitTheShowsOwnErrorLineComesOutLast) {
+    ShowOptions options = OnDisplay();
+    options.addressSpaceBytes = 128L << 20;
+    show = StartShow(options);
+    ASSERT_TRUE(WaitForEnd(show, 30));
+    EXPECT_EQ(ExitCode(show), 1) << "signal " << TermSignal(show);
+    const std::vector<std::string> errors = Lines(ReadFile(show.stderrPath));
+    ASSERT_FALSE(errors.empty());
+    EXPECT_EQ(errors.back().rfind("Failed", 0), 0u) << errors.back();
+}
+
 } // namespace

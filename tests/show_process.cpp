@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -85,6 +86,11 @@ ShowProcess StartShow(const ShowOptions& options) {
         dup2(err, 2);
         if (options.stdoutDescriptor == kOutputClosed) {
             close(1);
+        }
+        if (options.addressSpaceBytes > 0) {
+            const rlimit limit = {rlim_t(options.addressSpaceBytes),
+                                  rlim_t(options.addressSpaceBytes)};
+            setrlimit(RLIMIT_AS, &limit);
         }
         char* argv[] = {const_cast<char*>(options.binary), nullptr};
         execve(options.binary, argv, envp.data());

@@ -31,6 +31,8 @@ struct ShowOptions {
     std::vector<std::pair<std::string, std::string>> set;
     std::vector<std::string> unset;
     int stdoutDescriptor = kOutputToFile;
+    long addressSpaceBytes =
+        0; // a limit on the show's address space, as `prlimit --as`; 0 for none
 };
 
 ShowProcess StartShow(const ShowOptions& options);

@@ -33,6 +33,7 @@ const char* modeSetErrorLine;
 
 void WriteLineOfModeSetUnderWay() {
     if (modeSetErrorLine != nullptr) {
+        SDL_SetError("the display's libraries ended the program (their report is above)");
         WriteErrorLine(modeSetErrorLine);
     }
 }
