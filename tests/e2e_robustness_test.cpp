@@ -163,6 +163,16 @@ ShowOptions IntoPipe(OutputPipe& pipe, ShowOptions options = OnDisplay()) {
     return options;
 }
 
+// Waits for a few frames; on failure, says how the show ended.
+::testing::AssertionResult DrawsFrames(ShowProcess& show) {
+    if (WaitForTraceLine(show, "swap", 3, 20)) {
+        return ::testing::AssertionSuccess();
+    }
+    WaitForEnd(show, 0);
+    return ::testing::AssertionFailure()
+           << "no frames; exit " << ExitCode(show) << ", signal " << TermSignal(show);
+}
+
 ShowOptions WithoutSound() {
     ShowOptions options = OnDisplay();
     options.set = {{"SDL_AUDIODRIVER", "no-such-driver"}};
@@ -176,7 +186,7 @@ TEST_F(Robust, ReaderOfTheCreditsGoneBeforeTheStart) {
     pipe.CloseReader();
     show = StartShow(IntoPipe(pipe));
     pipe.CloseWriter();
-    ASSERT_TRUE(WaitForTraceLine(show, "swap", 3, 20)) << "signal " << TermSignal(show);
+    ASSERT_TRUE(DrawsFrames(show));
     ExpectFramesThenGracefulEndOn(SIGTERM);
 }
 
@@ -189,11 +199,13 @@ TEST_F(Robust, ReaderOfTheCreditsLeavesAfterOneLine) {
     show = StartShow(options);
     pipe.CloseWriter();
     EXPECT_EQ(pipe.ReadLineAndLeave(), kFirstCreditLine);
-    int status = 0;
-    ASSERT_EQ(waitpid(show.pid, &status, WUNTRACED), show.pid);
-    ASSERT_TRUE(WIFSTOPPED(status));
+    ASSERT_EQ(waitpid(show.pid, &show.status, WUNTRACED), show.pid);
+    if (!WIFSTOPPED(show.status)) {
+        show.pid = -1;
+        FAIL() << "ended before the second line, signal " << TermSignal(show);
+    }
     kill(show.pid, SIGCONT);
-    ASSERT_TRUE(WaitForTraceLine(show, "swap", 3, 20)) << "signal " << TermSignal(show);
+    ASSERT_TRUE(DrawsFrames(show));
     ExpectFramesThenGracefulEndOn(SIGTERM);
 }
 
@@ -209,6 +221,7 @@ TEST_F(Robust, NoSoundAndAReaderThatLeavesStillEndsTheShowWithSuccess) {
     EXPECT_EQ(ExitCode(show), 0) << "signal " << TermSignal(show);
     const std::vector<std::string> lines = TraceLines(show);
     EXPECT_GT(std::count(lines.begin(), lines.end(), "swap"), 0);
+    ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.back(), "sdl_quit") << "the show ended by itself";
 }
 
@@ -218,7 +231,7 @@ TEST_F(Robust, ClosedStandardOutputIsTheNullDeviceNotALibrarysDescriptor) {
     ShowOptions options = WithoutSound();
     options.stdoutDescriptor = kOutputClosed;
     show = StartShow(options);
-    ASSERT_TRUE(WaitForTraceLine(show, "swap", 3, 20)) << "signal " << TermSignal(show);
+    ASSERT_TRUE(DrawsFrames(show));
     EXPECT_EQ(RunCommand("readlink /proc/" + std::to_string(show.pid) + "/fd/1"), "/dev/null");
     ExpectFramesThenGracefulEndOn(SIGTERM);
 }
@@ -235,6 +248,31 @@ TEST_F(Robust, UnderAMemoryLimitTheShowsOwnErrorLineComesOutLast) {
     const std::vector<std::string> errors = Lines(ReadFile(show.stderrPath));
     ASSERT_FALSE(errors.empty());
     EXPECT_EQ(errors.back().rfind("Failed", 0), 0u) << errors.back();
+}
+
+// A window manager that answers every mode set with a resize: the show ends
+// with its error line, or, with a termination signal during the storm, as usual.
+TEST_F(Robust, ResizeStormEndsWithAnErrorLineOrAsUsualOnASignal) {
+    ShowOptions options = OnDisplay();
+    options.set.push_back({"TROMVISK_TEST_RESIZE_STORM", "1"});
+    show = StartShow(options);
+    ASSERT_TRUE(WaitForEnd(show, 20)) << "the storm never ended";
+    EXPECT_EQ(ExitCode(show), 1) << "signal " << TermSignal(show);
+    EXPECT_EQ(ReadFile(show.stderrPath),
+              " Failed resizing SDL window : the window size does not settle\n");
+    StopShow(show);
+
+    options.set.push_back({"TROMVISK_TEST_RAISE", "mode@5"});
+    show = StartShow(options);
+    ASSERT_TRUE(WaitForEnd(show, 20)) << "the storm never ended";
+    EXPECT_EQ(ExitCode(show), 0) << "signal " << TermSignal(show);
+    std::vector<std::string> ending = TraceFrom(show, "swap");
+    ending.erase(std::remove(ending.begin(), ending.end(), "delay 100"),
+                 ending.end()); // the mixer's
+    EXPECT_EQ(ending,
+              (std::vector<std::string>{"swap", "fade_channels -1 1000", "fade_music 1000",
+                                        "delay 1000", "free_music", "close_audio", "sdl_quit"}))
+        << "one frame, then the ending of a quit request";
 }
 
 } // namespace
