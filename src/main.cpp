@@ -1,5 +1,10 @@
 // Tromvisk: prints the credits, opens the show's window, starts the music and
 // runs the show until it ends, the viewer quits or the window is closed.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +24,19 @@ namespace {
 
 Mix_Music* music;
 
+// Printing the credits is not what the show is for: a reader that has gone
+// away must not end it, so a failed write to standard output is let go. A
+// standard descriptor that was closed gets /dev/null, so that nothing we write
+// lands in whatever the libraries open next (the X connection).
+void GuardStandardStreams() {
+    std::signal(SIGPIPE, SIG_IGN);
+    for (int descriptor = STDIN_FILENO; descriptor <= STDERR_FILENO; ++descriptor) {
+        if (fcntl(descriptor, F_GETFD) == -1 && errno == EBADF) {
+            open("/dev/null", descriptor == STDIN_FILENO ? O_RDONLY : O_WRONLY); // lowest free
+        }
+    }
+}
+
 // With no display the media layer quietly falls back to a driver that shows
 // nothing; a show nobody can see is a failure, unless the driver was chosen.
 bool VideoDriverCanBeSeen() {
@@ -36,6 +54,7 @@ bool VideoDriverCanBeSeen() {
 } // namespace
 
 int main(int, char**) {
+    GuardStandardStreams();
     // Until the media layer can turn a signal into a quit request, hold it.
     HoldStopSignals();
     PrintCredits();

@@ -16,7 +16,11 @@
  * Signals: TROMVISK_TEST_RAISE lists calls as NAME or NAME@N (trace names,
  * e.g. "sdl_init,swap@50,delay"); on the Nth call of each (default the
  * first) the library sends the process TROMVISK_TEST_RAISE_SIGNAL (default
- * SIGTERM) before the call goes on, so a test can hit any phase exactly. */
+ * SIGTERM) before the call goes on, so a test can hit any phase exactly.
+ * "flush_stdout" counts the program's flushes of standard output.
+ *
+ * Resize storm: with TROMVISK_TEST_RESIZE_STORM set, every mode set is
+ * answered with a resize to the other of 1280x1024 and 800x600. */
 #ifndef _GNU_SOURCE
 #define _GNU_SOURCE
 #endif
@@ -104,6 +108,13 @@ static void MaybeRaise(const char* name) {
     }
 }
 
+int fflush(FILE* stream) {
+    if (stream == stdout) {
+        MaybeRaise("flush_stdout");
+    }
+    return REAL(fflush)(stream);
+}
+
 int SDL_Init(Uint32 flags) {
     MaybeRaise("sdl_init");
     return REAL(SDL_Init)(flags);
@@ -163,6 +174,16 @@ SDL_Surface* SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags) {
     MaybeRaise("mode");
     SDL_Surface* surface = REAL(SDL_SetVideoMode)(width, height, bpp, flags);
     Trace("mode %d %d %d 0x%08x %s", width, height, bpp, flags, surface ? "ok" : "failed");
+    if (surface != NULL && getenv("TROMVISK_TEST_RESIZE_STORM") != NULL) {
+        /* A window manager that answers every mode set with a resize to the other of two sizes. */
+        enum { kScreenWidth = 1280, kScreenHeight = 1024, kShowWidth = 800, kShowHeight = 600 };
+        SDL_Event resize;
+        memset(&resize, 0, sizeof resize);
+        resize.type = SDL_VIDEORESIZE;
+        resize.resize.w = width == kScreenWidth ? kShowWidth : kScreenWidth;
+        resize.resize.h = width == kScreenWidth ? kShowHeight : kScreenHeight;
+        REAL(SDL_PushEvent)(&resize);
+    }
     return surface;
 }
 

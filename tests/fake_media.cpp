@@ -1,6 +1,7 @@
 #include "fake_media.h"
 
 #include <cstdarg>
+#include <cstdio>
 
 #include <SDL_mixer.h>
 
@@ -13,6 +14,13 @@ bool fakeToggleFails;
 bool fakeVideoInfoMissing;
 SDL_Surface fakeSurface;
 SDL_GrabMode fakeGrab;
+bool fakeResizeAfterEveryModeSet;
+Uint32 fakeModeSetMs;
+
+namespace {
+constexpr char kDefaultError[] = "fake media error";
+char errorText[128] = "fake media error";
+} // namespace
 
 void ResetFakeMedia() {
     fakeTicks = 0;
@@ -22,6 +30,9 @@ void ResetFakeMedia() {
     fakeVideoInfoMissing = false;
     fakeSurface = SDL_Surface{};
     fakeGrab = SDL_GRAB_OFF;
+    fakeResizeAfterEveryModeSet = false;
+    fakeModeSetMs = 0;
+    std::snprintf(errorText, sizeof errorText, "%s", kDefaultError);
 }
 
 void PushKeyDown(SDLKey key) {
@@ -76,8 +87,13 @@ void SDL_GL_SwapBuffers() {
 
 SDL_Surface* SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags) {
     LogCall("SDL_SetVideoMode", {double(width), double(height), double(bpp), double(flags)});
+    fakeTicks += fakeModeSetMs;
     if (fakeSetVideoModeFails) {
         return nullptr;
+    }
+    if (fakeResizeAfterEveryModeSet) {
+        constexpr int kScreenWidth = 1280, kScreenHeight = 1024;
+        width == kScreenWidth ? PushResize(800, 600) : PushResize(kScreenWidth, kScreenHeight);
     }
     fakeSurface.w = width;
     fakeSurface.h = height;
@@ -126,11 +142,15 @@ int SDL_GL_SetAttribute(SDL_GLattr attribute, int value) {
 }
 
 char* SDL_GetError() {
-    static char text[] = "fake media error";
-    return text;
+    return errorText;
 }
 
-void SDL_SetError(const char*, ...) {}
+void SDL_SetError(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(errorText, sizeof errorText, format, args);
+    va_end(args);
+}
 
 void SDL_Delay(Uint32 ms) {
     LogCall("SDL_Delay", {double(ms)});

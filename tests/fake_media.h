@@ -16,6 +16,10 @@ extern SDL_Surface fakeSurface;
 // The input grab as the media layer keeps it: on with every full-screen mode
 // set, unchanged by a toggle, changed only when asked.
 extern SDL_GrabMode fakeGrab;
+// A window manager that answers every mode set with a resize to the other of
+// two sizes, and the time each mode set takes on the tick count.
+extern bool fakeResizeAfterEveryModeSet;
+extern Uint32 fakeModeSetMs;
 
 // Back to a clean state: clock at 0, no events, everything succeeds.
 void ResetFakeMedia();

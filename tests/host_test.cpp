@@ -2,6 +2,8 @@
 // the view and the video mode set-up.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -202,6 +204,54 @@ TEST_F(Host, ResizedWindowStaysAWindowAndKeepsItsSizeAcrossToggles) {
     EXPECT_NE(fakeSurface.flags & SDL_FULLSCREEN, 0u);
     EXPECT_TRUE(CallsNamed("glViewport").empty()) << "a toggle does not resize the view";
     EXPECT_TRUE(CallsNamed("SDL_WM_GrabInput").empty());
+}
+
+TEST_F(Host, ResizeToTheSizeTheSurfaceHasAlreadyIsSkipped) {
+    PushResize(800, 600);
+    PushKeyDown(SDLK_f); // a window of the same size
+    PushResize(800, 600);
+    PushResize(640, 480);
+    PushQuit();
+    MainLoop();
+    EXPECT_EQ(ModeCalls(),
+              (std::vector<std::string>{"SDL_WM_ToggleFullScreen", "SDL_WM_GrabInput(0)",
+                                        "SDL_SetVideoMode", "SDL_WM_GrabInput(0)", "glViewport"}));
+}
+
+// A window manager that answers every mode set with a resize: the drain would
+// never end. A guard ends a child that hangs instead.
+constexpr unsigned kHangGuardSeconds = 10;
+
+void ReportModesAtExit() {
+    std::atexit([] {
+        std::fprintf(stderr, "modes=%zu frames=%zu quits=%zu\n",
+                     CallsNamed("SDL_SetVideoMode").size(), Frames(),
+                     CallsNamed("SDL_Quit").size());
+    });
+}
+
+TEST_F(Host, ResizeStormEndsTheShowWithOneErrorLineWithinItsBound) {
+    fakeResizeAfterEveryModeSet = true;
+    PushResize(1280, 1024);
+    EXPECT_EXIT((alarm(kHangGuardSeconds), ReportModesAtExit(), MainLoop()),
+                ::testing::ExitedWithCode(1),
+                "^ Failed resizing SDL window : the window size does not settle\n"
+                "modes=22 frames=0 quits=1\n$")
+        << "twenty returns";
+    fakeModeSetMs = 300;
+    EXPECT_EXIT((alarm(kHangGuardSeconds), ReportModesAtExit(), MainLoop()),
+                ::testing::ExitedWithCode(1),
+                "^ Failed resizing SDL window : the window size does not settle\n"
+                "modes=6 frames=0 quits=1\n$")
+        << "a second";
+}
+
+TEST_F(Host, QuitRequestDuringAResizeStormEndsTheDrainAndTheShowAsUsual) {
+    fakeResizeAfterEveryModeSet = true;
+    PushResize(1280, 1024);
+    PushQuit(); // arrives behind the first resize: the storm goes on after it
+    EXPECT_EXIT((alarm(kHangGuardSeconds), ReportModesAtExit(), MainLoop(), std::exit(0)),
+                ::testing::ExitedWithCode(0), "^modes=22 frames=1 quits=0\n$");
 }
 
 TEST_F(Host, ViewSetsViewportPerspectiveAndLeavesModelviewAtIdentity) {

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -81,8 +82,16 @@ ShowProcess StartShow(const ShowOptions& options) {
             _exit(127);
         }
         dup2(in, 0);
-        dup2(out, 1);
+        dup2(options.stdoutDescriptor >= 0 ? options.stdoutDescriptor : out, 1);
         dup2(err, 2);
+        if (options.stdoutDescriptor == kOutputClosed) {
+            close(1);
+        }
+        if (options.addressSpaceBytes > 0) {
+            const rlimit limit = {rlim_t(options.addressSpaceBytes),
+                                  rlim_t(options.addressSpaceBytes)};
+            setrlimit(RLIMIT_AS, &limit);
+        }
         char* argv[] = {const_cast<char*>(options.binary), nullptr};
         execve(options.binary, argv, envp.data());
         _exit(127);

@@ -17,6 +17,10 @@ struct ShowProcess {
     int status = -1; // as from waitpid, once ended
 };
 
+// Where the show's standard output goes, besides a descriptor of the test's.
+constexpr int kOutputToFile = -1; // stdoutPath
+constexpr int kOutputClosed = -2; // as with `>&-`
+
 struct ShowOptions {
     bool withMusic = true; // copy the built demo.xm into the working directory
     // When set, called with the working directory instead, to put there what the test wants.
@@ -26,6 +30,9 @@ struct ShowOptions {
     // Variables to set ("NAME", "value") and to remove ("NAME", nullptr-like "").
     std::vector<std::pair<std::string, std::string>> set;
     std::vector<std::string> unset;
+    int stdoutDescriptor = kOutputToFile;
+    long addressSpaceBytes =
+        0; // a limit on the show's address space, as `prlimit --as`; 0 for none
 };
 
 ShowProcess StartShow(const ShowOptions& options);

@@ -2,6 +2,9 @@
 #pragma once
 
 // Returns after a quit request from the window system, once one more frame is drawn.
+// A resize to the size the surface has is skipped. A mode that keeps going
+// back to sizes it had moments before in the same drain ends the show with an
+// error line, or, once a quit is requested, ends the drain.
 void MainLoop();
 
 // Re-creates the video mode at a new size, keeping full screen or window as it is now.

@@ -25,6 +25,19 @@ constexpr GlAttribute kGlAttributes[] = {
     {SDL_GL_ACCUM_ALPHA_SIZE, 0},
 };
 
+// The error line of the mode set under way. A library under the media layer
+// may end the process from inside it (the X library's default error handler
+// exits when the server refuses a GL context, e.g. when memory is short): the
+// show's own line must still come out, after the library's report.
+const char* modeSetErrorLine;
+
+void WriteLineOfModeSetUnderWay() {
+    if (modeSetErrorLine != nullptr) {
+        SDL_SetError("the display's libraries ended the program (their report is above)");
+        WriteErrorLine(modeSetErrorLine);
+    }
+}
+
 } // namespace
 
 void WriteErrorLine(const char* message) {
@@ -67,11 +80,19 @@ void SetupPixelFormat() {
     }
 }
 
-void CreateMyWindow(const char* caption, int width, int height, Uint32 flags) {
+void SetVideoModeOrQuit(int width, int height, Uint32 flags, const char* errorLine) {
+    static const bool lineAtExit = std::atexit(WriteLineOfModeSetUnderWay) == 0;
+    (void)lineAtExit;
+    modeSetErrorLine = errorLine;
     MainWindow = SDL_SetVideoMode(width, height, kBitsPerPixel, flags);
+    modeSetErrorLine = nullptr;
     if (MainWindow == nullptr) {
-        WriteErrorLine("Failed to Create Window : ");
+        WriteErrorLine(errorLine);
         Quit(kFailureStatus);
     }
+}
+
+void CreateMyWindow(const char* caption, int width, int height, Uint32 flags) {
+    SetVideoModeOrQuit(width, height, flags, "Failed to Create Window : ");
     SDL_WM_SetCaption(caption, caption);
 }

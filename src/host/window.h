@@ -22,5 +22,9 @@ void WriteErrorLine(const char* message);
 // window (and reports it as on); full screen keeps the grab as it has it.
 void ReleaseGrabWhenWindowed();
 
+// Sets the mode into MainWindow; on failure writes errorLine and quits. The
+// line also comes out when a library ends the process inside the mode set.
+void SetVideoModeOrQuit(int width, int height, Uint32 flags, const char* errorLine);
+
 void SetupPixelFormat();
 void CreateMyWindow(const char* caption, int width, int height, Uint32 flags);
