@@ -3,6 +3,17 @@
 # flags and makes the Debian package tromvisk_<version>_amd64.deb here.
 # Then lintian checks it, when it is installed (tools/install-packages.sh lintian).
 set -euo pipefail
+
+usage="usage: $0
+Installs the missing Debian packages, builds the show in Release with Debian's hardening
+flags in build-package/ and writes the Debian package tromvisk_<version>_amd64.deb here;
+lintian checks it when lintian is installed."
+for argument in "$@"; do
+    case $argument in
+    -h | --help) echo "$usage"; exit 0 ;;
+    *) echo "$usage" >&2; exit 2 ;;
+    esac
+done
 cd "$(dirname "$0")"
 
 source tools/packages.sh

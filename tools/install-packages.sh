@@ -1,6 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages named on the command line that are not yet installed.
 set -euo pipefail
+usage="usage: $0 PACKAGE...
+Installs the named Debian packages that are not installed yet, with apt-get (through
+sudo when not root)."
+for package in "$@"; do
+    case $package in
+    -h | --help) echo "$usage"; exit 0 ;;
+    -*) echo "$usage" >&2; exit 2 ;;
+    esac
+done
 missing=()
 for package in "$@"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
