@@ -20,8 +20,9 @@ test_packages=(
     # GoogleTest, a virtual X display and its tools, the music players, valgrind,
     # FFmpeg (ffprobe for the capture, the ebur128 filter for the soundtrack's mix).
     xvfb xauth xdotool libx11-dev libxfixes-dev libgtest-dev openmpt123 xmp valgrind ffmpeg
-    # The installed program and its package: validators and dpkg tools.
-    desktop-file-utils appstream lintian groff mandoc dpkg-dev file util-linux
+    # The installed program and its package: validators, dpkg tools, a reader of the
+    # machine-readable copyright format.
+    desktop-file-utils appstream lintian groff mandoc dpkg-dev file util-linux python3-debian
     # The desktop tests: a window manager, a sound server and the tools that look at them.
     openbox pulseaudio pulseaudio-utils wmctrl x11-utils imagemagick
     # The web show and its tests: emscripten builds it and libmikmod from Debian's source
