@@ -17,6 +17,9 @@ cd "$(dirname "$0")"
 
 source tools/packages.sh
 tools/install-packages.sh "${build_packages[@]}" "${test_packages[@]}"
+# Installing packages may add their own files under /etc/apt (appstream does);
+# from here on nothing of ours may change it.
+apt_config_before=$(tools/etc-apt-hashes.sh)
 tests/web/install-driver.sh
 ./web.sh >/dev/null
 
@@ -34,4 +37,9 @@ else
 fi
 # Then on a desktop of their own: window manager and sound server, started and stopped there.
 tests/desktop/run-desktop-tests.sh build || status=1
+changed=$(diff <(echo "$apt_config_before") <(tools/etc-apt-hashes.sh) | awk '/^[<>]/ { print $3 }' | sort -u) || true
+if [ -n "$changed" ]; then
+    echo "test.sh: files under /etc/apt changed while testing:" $changed >&2
+    status=1
+fi
 exit "$status"

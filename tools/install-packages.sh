@@ -10,6 +10,8 @@ for package in "$@"; do
     -*) echo "$usage" >&2; exit 2 ;;
     esac
 done
+# An early build of ours left an apt entry that breaks apt-get update: gone first.
+"$(dirname "$0")/remove-old-apt-entry.sh"
 missing=()
 for package in "$@"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
