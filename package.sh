@@ -22,7 +22,9 @@ tools/install-packages.sh "${build_packages[@]}" dpkg-dev file
 
 build="build-package"
 flags() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
+# No home page or published pictures yet: the package names none.
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTROMVISK_TESTS=OFF -DTROMVISK_BENCH=OFF \
+    -DTROMVISK_HOMEPAGE= -DTROMVISK_SCREENSHOT_URL= \
     -DCMAKE_C_FLAGS="$(flags CPPFLAGS) $(flags CFLAGS)" \
     -DCMAKE_CXX_FLAGS="$(flags CPPFLAGS) $(flags CXXFLAGS)" \
     -DCMAKE_EXE_LINKER_FLAGS="$(flags LDFLAGS)" >/dev/null
