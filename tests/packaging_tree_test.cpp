@@ -106,17 +106,15 @@ TEST(InstalledTree, MetainfoValidatesWithTheProjectVersion) {
 
 TEST(InstalledTree, CopyrightFileIsMachineReadableAndCarriesTheLicence) {
     // python3-debian's parser of the machine-readable format rejects a malformed file.
-    const std::string parse =
-        "import sys\n"
-        "from debian.copyright import Copyright\n"
-        "c = Copyright(open(sys.argv[1]), strict=True)\n"
-        "files = c.find_files_paragraph(\"src/main.cpp\")\n"
-        "print(files.copyright)\n"
-        "print(files.license.synopsis)\n"
-        "print(next(iter(c.all_license_paragraphs())).license.text)\n";
-    const CommandResult parsed =
-        Shell("/usr/bin/python3 -c " + Quoted(parse) + " " +
-              Quoted(InstalledPrefix() + "/share/doc/tromvisk/copyright"));
+    const std::string parse = "import sys\n"
+                              "from debian.copyright import Copyright\n"
+                              "c = Copyright(open(sys.argv[1]), strict=True)\n"
+                              "files = c.find_files_paragraph(\"src/main.cpp\")\n"
+                              "print(files.copyright)\n"
+                              "print(files.license.synopsis)\n"
+                              "print(next(iter(c.all_license_paragraphs())).license.text)\n";
+    const CommandResult parsed = Shell("/usr/bin/python3 -c " + Quoted(parse) + " " +
+                                       Quoted(InstalledPrefix() + "/share/doc/tromvisk/copyright"));
     ASSERT_EQ(parsed.status, 0) << parsed.err;
     // LICENSE: the copyright line, an empty line, the terms.
     const std::string licence = ReadFile(PACKAGING_LICENSE_FILE);
