@@ -2,30 +2,31 @@
 # Installs what is missing, builds the show with its tests and runs every test.
 # Exits non-zero when any test fails.
 set -euo pipefail
+
+usage="usage: $0
+Installs the missing Debian packages (apt-get, through sudo when not root), builds the
+web show (./web.sh) and the show with its tests in Release in build/, runs every test
+and exits non-zero when any fails."
+for argument in "$@"; do
+    case $argument in
+    -h | --help) echo "$usage"; exit 0 ;;
+    *) echo "$usage" >&2; exit 2 ;;
+    esac
+done
 cd "$(dirname "$0")"
 
 source tools/packages.sh
-packages=("${build_packages[@]}")
-# The tests: GoogleTest, a virtual X display and its tools, the music players, valgrind,
-# FFmpeg (ffprobe for the capture, the ebur128 filter for the soundtrack's mix).
-packages+=(xvfb xauth xdotool libx11-dev libgtest-dev openmpt123 xmp valgrind ffmpeg)
-# The installed program and its package: validators and dpkg tools.
-packages+=(desktop-file-utils appstream lintian groff mandoc dpkg-dev file util-linux)
-# The desktop tests: a window manager, a sound server and the tools that look at them.
-packages+=(openbox pulseaudio pulseaudio-utils wmctrl x11-utils imagemagick libxfixes-dev)
-# The web show and its tests: emscripten builds it and libmikmod from Debian's source
-# package (dpkg-dev unpacks it); Chromium with Mesa's Vulkan driver plays it, driven
-# from Node.js.
-# Firefox ESR plays it too, with a window on the desktop tests' display.
-packages+=(emscripten chromium mesa-vulkan-drivers nodejs firefox-esr)
-tools/install-packages.sh "${packages[@]}"
+tools/install-packages.sh "${build_packages[@]}" "${test_packages[@]}"
 # Installing packages may add their own files under /etc/apt (appstream does);
 # from here on nothing of ours may change it.
 apt_config_before=$(tools/etc-apt-hashes.sh)
 tests/web/install-driver.sh
 ./web.sh >/dev/null
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTROMVISK_TESTS=ON >/dev/null
+# build/ is shared with run.sh and the tools: every option it depends on is set here
+# (the packaging tests check the metainfo and package made without a home page).
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTROMVISK_TESTS=ON -DTROMVISK_BENCH=ON \
+    -DTROMVISK_HOMEPAGE= -DTROMVISK_SCREENSHOT_URL= >/dev/null
 cmake --build build -j"$(nproc)"
 
 status=0

@@ -35,6 +35,7 @@ TEST(DebianPackage, InfoGivesNameVersionSectionAndComputedDependencies) {
     EXPECT_EQ(Field(info.out, "Description"), "self-running real-time 3D show with its own music");
     EXPECT_NE(info.out.find("  Tromvisk is a demo:"), std::string::npos)
         << "an extended description";
+    EXPECT_EQ(info.out.find("Homepage:"), std::string::npos) << "no home page yet: no field";
     // From the binaries, by dpkg-shlibdeps: the C library, SDL 1.2, its mixer, GL and GLU.
     const std::string depends = Field(info.out, "Depends");
     for (const char* library : {"libc6 (", "libsdl1.2", "libsdl-mixer1.2", "libglu1"}) {

@@ -98,8 +98,33 @@ TEST(InstalledTree, MetainfoValidatesWithTheProjectVersion) {
     EXPECT_NE(text.find("<launchable type=\"desktop-id\">" + kAppId + ".desktop</launchable>"),
               std::string::npos);
     EXPECT_NE(text.find("<content_rating"), std::string::npos);
-    EXPECT_NE(text.find("<screenshot type=\"default\">"), std::string::npos);
+    EXPECT_NE(text.find("<project_license>MIT</project_license>"), std::string::npos);
+    // No home page or published pictures yet: no address at all, rather than a made-up one.
+    EXPECT_EQ(text.find("://"), std::string::npos) << text;
     EXPECT_NE(text.find("<binary>tromvisk</binary>"), std::string::npos);
+}
+
+TEST(InstalledTree, CopyrightFileIsMachineReadableAndCarriesTheLicence) {
+    // python3-debian's parser of the machine-readable format rejects a malformed file.
+    const std::string parse = "import sys\n"
+                              "from debian.copyright import Copyright\n"
+                              "c = Copyright(open(sys.argv[1]), strict=True)\n"
+                              "files = c.find_files_paragraph(\"src/main.cpp\")\n"
+                              "print(files.copyright)\n"
+                              "print(files.license.synopsis)\n"
+                              "print(next(iter(c.all_license_paragraphs())).license.text)\n";
+    const CommandResult parsed = Shell("/usr/bin/python3 -c " + Quoted(parse) + " " +
+                                       Quoted(InstalledPrefix() + "/share/doc/tromvisk/copyright"));
+    ASSERT_EQ(parsed.status, 0) << parsed.err;
+    // LICENSE: the copyright line, an empty line, the terms.
+    const std::string licence = ReadFile(PACKAGING_LICENSE_FILE);
+    const std::string holderLine = "Copyright (c) ";
+    const std::size_t holder = licence.find(holderLine);
+    const std::size_t terms = licence.find("\n\n", holder);
+    ASSERT_NE(terms, std::string::npos);
+    EXPECT_EQ(parsed.out, licence.substr(holder + holderLine.size(),
+                                         licence.find('\n', holder) - holder - holderLine.size()) +
+                              "\nExpat\n" + licence.substr(terms + 2));
 }
 
 TEST(InstalledTree, ManPagesHaveNoWarningAndCarryTheVersion) {

@@ -1,6 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages named on the command line that are not yet installed.
 set -euo pipefail
+usage="usage: $0 PACKAGE...
+Installs the named Debian packages that are not installed yet, with apt-get (through
+sudo when not root)."
+for package in "$@"; do
+    case $package in
+    -h | --help) echo "$usage"; exit 0 ;;
+    -*) echo "$usage" >&2; exit 2 ;;
+    esac
+done
 # An early build of ours left an apt entry that breaks apt-get update: gone first.
 "$(dirname "$0")/remove-old-apt-entry.sh"
 missing=()

@@ -4,12 +4,16 @@
 #   tools/preview.sh [OUTPUT]     (default docs/preview.webp)
 # The file must stay under 4 MB; the script fails if it does not.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+usage="usage: $0 [OUTPUT]   (default docs/preview.webp)
+Captures a few seconds of each act (build/tromvisk-capture) and writes them as an
+animated WebP under 4 MB."
 case ${1:-} in
--h | --help) echo "usage: $0 [OUTPUT]   (default docs/preview.webp)"; exit 0 ;;
--*) echo "usage: $0 [OUTPUT]" >&2; exit 2 ;;
+-h | --help) echo "$usage"; exit 0 ;;
+-*) echo "$usage" >&2; exit 2 ;;
 esac
-output=${1:-docs/preview.webp}
+[ $# -le 1 ] || { echo "$usage" >&2; exit 2; }
+output=$(realpath -m -- "${1:-$(dirname "$0")/../docs/preview.webp}")
+cd "$(dirname "$0")/.."
 
 size=400x300 # the show's own 4:3
 fps=15
@@ -20,6 +24,7 @@ highlights=("6 8" "28 30.5" "57 59" "80 82.5" "95 96.5" "103 104")
 
 source tools/packages.sh
 tools/install-packages.sh "${build_packages[@]}" ffmpeg
+# build/ is shared with run.sh and test.sh: every option it depends on is set here.
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTROMVISK_TESTS=OFF -DTROMVISK_BENCH=OFF >/dev/null
 cmake --build build -j"$(nproc)" --target tromvisk-capture soundtrack_xm >/dev/null
 

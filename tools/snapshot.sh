@@ -6,17 +6,28 @@
 # The show runs on a virtual X display with its clock held at each time by the
 # test-only clock library, and the frame is read back before it is presented.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-[ $# -ge 2 ] || { echo "usage: $0 OUTDIR SECONDS[:NAME] ..." >&2; exit 2; }
-out=$1
+usage="usage: $0 OUTDIR SECONDS[:NAME[:FRAME]] ...
+Writes OUTDIR/NAME.png (default NAME: tSECONDS), the show's frame FRAME (default 20) with
+its clock held at SECONDS, e.g. $0 docs/pictures 3:opening 30:cubes:600"
+case ${1:-} in
+-h | --help) echo "$usage"; exit 0 ;;
+-*) echo "$usage" >&2; exit 2 ;;
+esac
+[ $# -ge 2 ] || { echo "$usage" >&2; exit 2; }
+mkdir -p "$1"
+out=$(cd "$1" && pwd)
 shift
+cd "$(dirname "$0")/.."
 
-tools/install-packages.sh xvfb xauth imagemagick libgtest-dev libx11-dev
-cmake -S . -B build -DTROMVISK_TESTS=ON >/dev/null
-cmake --build build -j"$(nproc)" --target tromvisk clock_shim demo_xm >/dev/null 2>&1 ||
-    cmake --build build -j"$(nproc)" --target tromvisk clock_shim >/dev/null
-mkdir -p "$out"
-out=$(cd "$out" && pwd)
+source tools/packages.sh
+# The clock library is built with the tests: their configure needs GoogleTest, X11,
+# valgrind and FFmpeg.
+tools/install-packages.sh "${build_packages[@]}" xvfb xauth imagemagick \
+    libgtest-dev libx11-dev libxfixes-dev valgrind ffmpeg
+# build/ is shared with run.sh and test.sh: every option it depends on is set here
+# (as test.sh sets them, so that neither reconfigures the other's build).
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTROMVISK_TESTS=ON -DTROMVISK_BENCH=ON >/dev/null
+cmake --build build -j"$(nproc)" --target tromvisk clock_shim soundtrack_xm >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 [ -f build/demo.xm ] && cp build/demo.xm "$work/"

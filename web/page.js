@@ -196,6 +196,10 @@
     event.stopPropagation();
     Start();
   });
+  // The credits and licences open in a tab of their own and do not start the show.
+  for (const type of ['click', 'keydown']) {
+    document.getElementById('licences').addEventListener(type, (event) => event.stopPropagation());
+  }
 
   window.Module = {
     canvas: canvas,

@@ -1,4 +1,4 @@
-// The keys and the endings of the web show, in headless Chromium with the
+// The credits link and the keys and endings of the web show, in headless Chromium with the
 // show clock held and stepped by the test page: f enters and leaves the
 // browser's full screen, the whole show runs to its end, which keeps the last
 // frame through a second's fade and then offers to play again; played again,
@@ -29,6 +29,23 @@ async function Main() {
     const page = await browser.newPage();
     const seen = show.WatchConsole(page);
     await page.goto(`${server.url}/test.html`);
+    // The credits and licences open in a tab of their own, name the libmikmod compiled
+    // in and carry its licence, and the click does not start the show.
+    await show.WaitForPrompt(page);
+    const opened = new Promise((resolve) => browser.once('targetcreated', (t) => resolve(t.page())));
+    await page.click('#licences');
+    const licences = await opened;
+    await licences.waitForSelector('h1');
+    const credited = await licences.evaluate(async () => ({
+      text: document.body.textContent,
+      licence: await (await fetch('libmikmod-COPYING.LIB.txt')).text(),
+    }));
+    Check(/libmikmod 3\.3\.11\.1-\S+/.test(credited.text) &&
+          credited.licence.includes('GNU LIBRARY GENERAL PUBLIC LICENSE'),
+          'the credits name libmikmod\'s source package and carry its licence');
+    await licences.close();
+    await page.bringToFront();
+    Check(!(await Playing(page)), 'following the credits link does not start the show');
     await show.StartShow(page);
     const credits = await page.evaluate(() => document.getElementById('credits').textContent);
     Check(credits.includes('ESC to quit') && seen.lines.some((l) => l.includes('ESC to quit')),

@@ -9,10 +9,11 @@
 
 namespace {
 
-// Speed 5 at 150 BPM: a tick is 2.5 / 150 s = 1/60 s, exactly 735 samples at
-// 44.1 kHz, and a row of five ticks lasts 1/12 s. Twelve rows make a second,
-// six a beat (120 beats a minute) and twenty-four a bar of two seconds, so
-// every act and every typed glyph falls on a row.
+// Speed 5 and the module's tempo field ("BPM") 150, which sets the tick, not
+// the beat: a tick is 2.5 / 150 s = 1/60 s, exactly 735 samples at 44.1 kHz,
+// and a row of five ticks lasts 1/12 s. Twelve rows make a second, six a beat
+// (120 beats a minute) and twenty-four a bar of two seconds, so every act and
+// every typed glyph falls on a row.
 constexpr int kSpeed = 5;
 constexpr int kBpm = 150;
 

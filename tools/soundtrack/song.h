@@ -1,4 +1,4 @@
-// The soundtrack: a song in A minor at 120 BPM whose sections follow the
+// The soundtrack: a song in A minor at 120 beats a minute whose sections follow the
 // show's acts, written as phrases and pattern plans in song.cpp.
 #pragma once
 

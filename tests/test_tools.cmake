@@ -1,0 +1,22 @@
+# What building the tests needs beyond the show's own build: the project's
+# configure looks for it when TROMVISK_TESTS is AUTO, so that a plain build
+# without the test packages leaves the tests out instead of stopping.
+function(FindTestTools missing_variable)
+  set(missing "")
+  find_package(GTest QUIET)
+  if(NOT GTest_FOUND)
+    list(APPEND missing GoogleTest)
+  endif()
+  find_package(X11 QUIET COMPONENTS Xfixes)
+  if(NOT X11_FOUND OR NOT X11_Xfixes_FOUND)
+    list(APPEND missing "X11 with Xfixes")
+  endif()
+  foreach(program valgrind ffmpeg ffprobe)
+    string(TOUPPER ${program} name)
+    find_program(${name}_EXECUTABLE ${program})
+    if(NOT ${name}_EXECUTABLE)
+      list(APPEND missing ${program})
+    endif()
+  endforeach()
+  set(${missing_variable} ${missing} PARENT_SCOPE)
+endfunction()
