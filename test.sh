@@ -13,6 +13,11 @@ packages+=(xvfb xauth xdotool libx11-dev libgtest-dev openmpt123 xmp valgrind ff
 packages+=(desktop-file-utils appstream lintian groff mandoc dpkg-dev file util-linux)
 # The desktop tests: a window manager, a sound server and the tools that look at them.
 packages+=(openbox pulseaudio pulseaudio-utils wmctrl x11-utils imagemagick libxfixes-dev)
+# The same sound tests under PipeWire, through its PulseAudio server.
+packages+=(pipewire pipewire-pulse wireplumber dbus)
+# The Wayland session: sway with Xwayland, screenshots, keys, the tree read with jq, xhost to
+# let root's clients into Xwayland, and the virtual pointer's build (libwayland-dev).
+packages+=(sway xwayland grim wtype jq x11-xserver-utils libwayland-dev)
 # The web show and its tests: emscripten builds it and libmikmod from Debian's source
 # package (dpkg-dev unpacks it); Chromium with Mesa's Vulkan driver plays it, driven
 # from Node.js.
@@ -32,6 +37,10 @@ if [ -z "${DISPLAY:-}" ]; then
 else
     "${run_tests[@]}" || status=1
 fi
-# Then on a desktop of their own: window manager and sound server, started and stopped there.
+# Then on a desktop of their own: window manager and sound server, started and stopped there;
+# the sound test again under PipeWire; then a Wayland session (sway, with Xwayland).
 tests/desktop/run-desktop-tests.sh build || status=1
+TROMVISK_SOUND_SERVER=pipewire tests/desktop/run-desktop-tests.sh build -- \
+    ctest --test-dir build --output-on-failure -L desktop -R DesktopSound || status=1
+TROMVISK_DESKTOP_SESSION=sway tests/desktop/run-desktop-tests.sh build || status=1
 exit "$status"

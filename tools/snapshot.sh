@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 out=$1
 shift
 
-tools/install-packages.sh xvfb xauth imagemagick libgtest-dev libx11-dev
+tools/install-packages.sh xvfb xauth imagemagick libgtest-dev libx11-dev libxfixes-dev libwayland-dev
 cmake -S . -B build -DTROMVISK_TESTS=ON >/dev/null
 cmake --build build -j"$(nproc)" --target tromvisk clock_shim demo_xm >/dev/null 2>&1 ||
     cmake --build build -j"$(nproc)" --target tromvisk clock_shim >/dev/null
