@@ -21,8 +21,11 @@ StartSway() {
     mkdir -p "$session/runtime" "$session/home"
     chmod 700 "$session/runtime"
     # The show's windows float at the size they ask for; sway would tile them.
+    # Pointer locks and confinements are on by default, but sway 1.7 applies
+    # none until a seat is configured.
     cat >"$session/config" <<CONFIG
 xwayland force
+seat * pointer_constraint enable
 output HEADLESS-1 resolution ${width}x${height} position 0 0
 for_window [app_id="tromvisk"] floating enable
 for_window [class="tromvisk"] floating enable
