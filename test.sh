@@ -31,14 +31,18 @@ cmake --build build -j"$(nproc)"
 
 status=0
 # On a bare X server, without the desktop tests.
-run_tests=(ctest --test-dir build --output-on-failure -j2 -LE desktop)
+run_tests=(ctest --test-dir build --output-on-failure -j2 -LE 'desktop|wayland')
 if [ -z "${DISPLAY:-}" ]; then
     xvfb-run -a -s "-screen 0 1024x768x24" "${run_tests[@]}" || status=1
 else
     "${run_tests[@]}" || status=1
 fi
-# Then on a desktop of their own: window manager and sound server, started and stopped there.
+# Then on a desktop of their own: window manager and sound server, started and stopped there;
+# the sound test again under PipeWire; then a Wayland session (sway, with Xwayland).
 tests/desktop/run-desktop-tests.sh build || status=1
+TROMVISK_SOUND_SERVER=pipewire tests/desktop/run-desktop-tests.sh build -- \
+    ctest --test-dir build --output-on-failure -L desktop -R DesktopSound || status=1
+TROMVISK_DESKTOP_SESSION=sway tests/desktop/run-desktop-tests.sh build || status=1
 changed=$(diff <(echo "$apt_config_before") <(tools/etc-apt-hashes.sh) | awk '/^[<>]/ { print $3 }' | sort -u) || true
 if [ -n "$changed" ]; then
     echo "test.sh: files under /etc/apt changed while testing:" $changed >&2

@@ -25,6 +25,11 @@ test_packages=(
     desktop-file-utils appstream lintian groff mandoc dpkg-dev file util-linux python3-debian
     # The desktop tests: a window manager, a sound server and the tools that look at them.
     openbox pulseaudio pulseaudio-utils wmctrl x11-utils imagemagick
+    # The same sound tests under PipeWire, through its PulseAudio server.
+    pipewire pipewire-pulse wireplumber dbus
+    # The Wayland session: sway with Xwayland, screenshots, keys, the tree read with jq, xhost
+    # to let root's clients into Xwayland, and the virtual pointer's build (libwayland-dev).
+    sway xwayland grim wtype jq x11-xserver-utils libwayland-dev
     # The web show and its tests: emscripten builds it and libmikmod from Debian's source
     # package (dpkg-dev unpacks it); Chromium with Mesa's Vulkan driver plays it, driven
     # from Node.js.

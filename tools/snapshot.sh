@@ -23,7 +23,7 @@ source tools/packages.sh
 # The clock library is built with the tests: their configure needs GoogleTest, X11,
 # valgrind and FFmpeg.
 tools/install-packages.sh "${build_packages[@]}" xvfb xauth imagemagick \
-    libgtest-dev libx11-dev libxfixes-dev valgrind ffmpeg
+    libgtest-dev libx11-dev libxfixes-dev libwayland-dev valgrind ffmpeg
 # build/ is shared with run.sh and test.sh: every option it depends on is set here
 # (as test.sh sets them, so that neither reconfigures the other's build).
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTROMVISK_TESTS=ON -DTROMVISK_BENCH=ON >/dev/null

@@ -20,4 +20,9 @@ void ToggleFullScreen() {
         Quit(kFailureStatus);
     }
     ReleaseGrabWhenWindowed();
+    // A window shows the cursor, full screen hides it again. Xwayland keeps
+    // the pointer lock it made for full screen's hidden, grabbed pointer until
+    // the pointer leaves the window or a cursor is shown; shown and at once
+    // hidden again, the cursor never reaches it.
+    SDL_ShowCursor((MainWindow->flags & SDL_FULLSCREEN) != 0 ? SDL_DISABLE : SDL_ENABLE);
 }

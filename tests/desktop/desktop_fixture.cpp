@@ -86,6 +86,37 @@ ShowOptions HeldOnDesktop() {
     return options;
 }
 
+ShowOptions WithFrame(ShowOptions options) {
+    options.set.push_back({"TROMVISK_TEST_SNAPSHOT", "frame.ppm"});
+    return options;
+}
+
+RgbImage ShowFrame(const ShowProcess& show) {
+    EXPECT_TRUE(WaitForTraceLine(show, "snapshot frame.ppm", 1, 10));
+    return ReadPpm(show.dir + "/frame.ppm");
+}
+
+void ExpectLetterboxed(const RgbImage& screen, const RgbImage& frame) {
+    ASSERT_EQ(screen.width, kScreenWidth);
+    ASSERT_EQ(screen.height, kScreenHeight);
+    ASSERT_EQ(frame.width, kShowWidth);
+    ASSERT_EQ(frame.height, kShowHeight);
+    EXPECT_TRUE(RowsBlack(screen, 0, kBarHeight - 1)) << "bar above";
+    EXPECT_TRUE(RowsBlack(screen, kScreenHeight - kBarHeight, kScreenHeight - 1)) << "bar below";
+    const PixelBox drawn = NonBlackBox(frame, {0, 0, kShowWidth - 1, kShowHeight - 1});
+    const PixelBox shown = NonBlackBox(screen, {0, 0, kScreenWidth - 1, kScreenHeight - 1});
+    ASSERT_FALSE(drawn.Empty()) << "the held frame is all black";
+    ASSERT_FALSE(shown.Empty()) << "nothing on the screen";
+    // The grid reaches the frame's top and bottom: the picture fills the
+    // space between the bars, and its width is scaled as much as its height.
+    EXPECT_EQ(drawn.top, 0);
+    EXPECT_EQ(drawn.bottom, kShowHeight - 1);
+    EXPECT_NEAR(shown.top, kBarHeight, kEdgeTolerance);
+    EXPECT_NEAR(shown.bottom, kScreenHeight - kBarHeight - 1, kEdgeTolerance);
+    EXPECT_NEAR(shown.left, drawn.left * kFullScreenScale, kEdgeTolerance);
+    EXPECT_NEAR(shown.right + 1, (drawn.right + 1) * kFullScreenScale, kEdgeTolerance);
+}
+
 std::string Desktop::StartFullScreen(const ShowOptions& options) {
     const std::string window = StartAndWaitForFrames(options);
     if (window.empty()) {

@@ -46,10 +46,26 @@ std::string CursorUnderPointer();
 constexpr int kScreenWidth = 1280;
 constexpr int kScreenHeight = 1024;
 
+// The show's 4:3 picture scaled to the screen's full width, bars above and below.
+constexpr int kShowWidth = 800;
+constexpr int kShowHeight = 600;
+constexpr double kFullScreenScale = double(kScreenWidth) / kShowWidth;
+constexpr int kPictureHeight = kShowHeight * kScreenWidth / kShowWidth;
+constexpr int kBarHeight = (kScreenHeight - kPictureHeight) / 2;
+constexpr int kEdgeTolerance = 2; // pixels a scaled edge may move by filtering
+
 // The show on this desktop with the media layer's own choice of drivers (the
 // sound goes to the sound server), its clock held at a time when every frame
 // is the same: the opening banner over the whole grid, no turn going on.
 ShowOptions HeldOnDesktop();
+
+// The options with the show's 20th frame read back as the program drew it.
+ShowOptions WithFrame(ShowOptions options);
+RgbImage ShowFrame(const ShowProcess& show);
+
+// The screen holds the show's frame scaled to the full width with its aspect
+// kept, centred between black bars.
+void ExpectLetterboxed(const RgbImage& screen, const RgbImage& frame);
 
 class Desktop : public EndToEnd {
   protected:

@@ -10,9 +10,13 @@
 #
 # The command sees DISPLAY, PULSE_SERVER and TROMVISK_DESKTOP=1. With
 # TROMVISK_SOUND_SERVER=pipewire the sound server is PipeWire's PulseAudio server.
+# With TROMVISK_DESKTOP_SESSION=sway the desktop is a headless Wayland session
+# instead (sway with Xwayland, 1280x1024, a virtual pointer, no sound server),
+# for the tests labelled "wayland"; the command sees WAYLAND_DISPLAY, DISPLAY
+# (Xwayland), SWAYSOCK, TROMVISK_POINTER and TROMVISK_WAYLAND=1.
 set -euo pipefail
 
-Usage() { sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; }
+Usage() { sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'; }
 if [ $# -ge 1 ] && { [ "$1" = "--help" ] || [ "$1" = "-h" ]; }; then
     Usage
     exit 0
@@ -27,7 +31,15 @@ if [ ! -f "$1/CTestTestfile.cmake" ]; then
 fi
 build=$(cd "$1" && pwd)
 shift
-command=(ctest --test-dir "$build" --output-on-failure -L desktop)
+readonly kSession=${TROMVISK_DESKTOP_SESSION:-openbox}
+case "$kSession" in
+openbox) command=(ctest --test-dir "$build" --output-on-failure -L desktop) ;;
+sway) command=(ctest --test-dir "$build" --output-on-failure -L wayland) ;;
+*)
+    echo "desktop tests: TROMVISK_DESKTOP_SESSION must be openbox or sway" >&2
+    exit 2
+    ;;
+esac
 if [ $# -gt 0 ]; then
     [ "$1" = "--" ] && shift
     command=("$@")
@@ -42,9 +54,6 @@ pulseaudio | pipewire) ;;
     exit 2
     ;;
 esac
-if [ "$kSoundServer" = pipewire ]; then # not among ./test.sh's packages
-    "$(dirname "$0")/../../tools/install-packages.sh" pipewire pipewire-pulse wireplumber dbus
-fi
 readonly kStartTimeoutTenths=200 # 20 s for each service to come up
 
 run=$(mktemp -d /tmp/tromvisk-desktop-XXXXXX)
@@ -124,6 +133,16 @@ WaitFor() { # WHAT COMMAND...: polls until COMMAND succeeds
 unset WAYLAND_DISPLAY SDL_VIDEODRIVER SDL_AUDIODRIVER XAUTHORITY DBUS_SESSION_BUS_ADDRESS
 export HOME=$run/home XDG_RUNTIME_DIR=$run/runtime XDG_CONFIG_HOME=$run/home/.config \
     XDG_CACHE_HOME=$run/home/.cache
+
+if [ "$kSession" = sway ]; then
+    source "$(dirname "$0")/sway-session.sh"
+    StartSway
+    export TROMVISK_WAYLAND=1
+    echo "desktop tests: WAYLAND_DISPLAY=$WAYLAND_DISPLAY DISPLAY=$DISPLAY ($kScreen, sway" \
+        "$(sway --version | sed 's/^sway version //'), Xwayland)"
+    "${command[@]}"
+    exit
+fi
 
 # The X server picks a free display number and writes it to fd 3. Without
 # -noreset it resets when its last client leaves, and a client connecting then fails.
