@@ -4,7 +4,7 @@
 #   ./web.sh            build
 #   ./web.sh --serve    build, then serve build-web/ on 127.0.0.1 and print the URL
 #   ./web.sh --port N   the port to serve on (default 8080)
-# Installs what is missing (Emscripten, Node.js, a C++ compiler for the
+# Installs what is missing (Emscripten, Node.js, CMake and a C++ compiler for the
 # soundtrack generator) like the other scripts.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -29,19 +29,9 @@ done
 tools/install-packages.sh cmake make g++ emscripten nodejs python3
 
 out=build-web
-mkdir -p "$out/soundtrack"
 # The soundtrack is written by a native tool at build time, as for the show.
-generator=$out/soundtrack/soundtrack_generator
-if [ ! -x "$generator" ] || [ -n "$(find tools/soundtrack -newer "$generator" -print -quit)" ]; then
-    g++ -std=c++17 -O2 -Wall -Wextra -ffp-contract=off -Itools/soundtrack \
-        tools/soundtrack/*.cpp -o "$generator"
-fi
-"$generator" "$out/soundtrack/demo.xm.new"
-if ! cmp -s "$out/soundtrack/demo.xm.new" "$out/soundtrack/demo.xm"; then
-    mv "$out/soundtrack/demo.xm.new" "$out/soundtrack/demo.xm"
-else
-    rm "$out/soundtrack/demo.xm.new"
-fi
+cmake -S tools/soundtrack -B "$out/soundtrack" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$out/soundtrack" -j"$(nproc)" >/dev/null
 
 # Debian's Emscripten finds its JavaScript tools (acorn) through NODE_PATH.
 export NODE_PATH=/usr/share/nodejs

@@ -1,19 +1,18 @@
 // Tromvisk: prints the credits, opens the show's window, starts the music and
 // runs the show until it ends, the viewer quits or the window is closed.
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 
-#include "host/credits.h"
 #include "host/frame_loop.h"
 #include "host/music.h"
 #include "host/start_settings.h"
+#include "host/start_up.h"
 #include "host/stop_signals.h"
-#include "host/view.h"
 #include "host/window.h"
+#include "show/view.h"
 
 namespace {
 
@@ -38,10 +37,7 @@ bool VideoDriverCanBeSeen() {
 int main(int, char**) {
     // Until the media layer can turn a signal into a quit request, hold it.
     HoldStopSignals();
-    PrintCredits();
-
-    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
-        WriteErrorLine("Failed initializing SDL Video : ");
+    if (!PrintCreditsAndStartVideo()) {
         return kFailureStatus;
     }
     if (!VideoDriverCanBeSeen()) {
@@ -54,16 +50,10 @@ int main(int, char**) {
 
     ReleaseStopSignals();
 
-    SetupPixelFormat();
-    CreateMyWindow(kCaption, kWidth, kHeight, VideoFlags);
-
-    if (Mix_OpenAudio(kAudioFrequency, AUDIO_S16LSB, kAudioChannels, kAudioChunkSize) < 0) {
-        std::fputs("bajs", stdout); // the show goes on in silence
-    }
-    music = LoadMusic("demo.xm");
+    music = OpenWindowAndSound(WindowStart::kFullScreen);
     Mix_PlayMusic(music, kPlayOnce);
     SDL_ShowCursor(SDL_DISABLE);
-    Init();
+    SetUpView();
 
     MainLoop();
 

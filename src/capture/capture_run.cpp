@@ -92,7 +92,7 @@ void RunCapture(const CaptureOptions& options) {
                                    options.motionRateDen, options.from, options.to);
     if (timeline.FrameCount() == 0) {
         throw UsageError("--from: " + std::to_string(options.from) +
-                         " s is past the end of the video (108 s)");
+                         " s is past the end of the video (" + SecondsText(kVideoEnd) + " s)");
     }
     const std::string music = options.noMusic         ? std::string()
                               : options.music.empty() ? DefaultMusicPath()

@@ -1,6 +1,7 @@
 #include "host/window.h"
 
 #include "host/stop_signals.h"
+#include "show/view.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -44,7 +45,7 @@ void ReleaseGrabWhenWindowed() {
     }
 }
 
-void SetupPixelFormat() {
+void SetVideoFlagsAndGlAttributes() {
     VideoFlags = SDL_OPENGL;
     VideoFlags |= SDL_HWPALETTE;
     VideoFlags |= SDL_RESIZABLE;
@@ -67,11 +68,24 @@ void SetupPixelFormat() {
     }
 }
 
-void CreateMyWindow(const char* caption, int width, int height, Uint32 flags) {
+void OpenShowWindow(const char* caption, int width, int height, Uint32 flags) {
     MainWindow = SDL_SetVideoMode(width, height, kBitsPerPixel, flags);
     if (MainWindow == nullptr) {
         WriteErrorLine("Failed to Create Window : ");
         Quit(kFailureStatus);
     }
     SDL_WM_SetCaption(caption, caption);
+}
+
+void ResizeVideoMode(int width, int height) {
+    // The start-up flag word asks for full screen; a window the viewer made a
+    // window must stay one when it is resized.
+    const Uint32 flags = (VideoFlags & ~SDL_FULLSCREEN) | (MainWindow->flags & SDL_FULLSCREEN);
+    MainWindow = SDL_SetVideoMode(width, height, kBitsPerPixel, flags);
+    if (MainWindow == nullptr) {
+        WriteErrorLine(" Failed resizing SDL window : ");
+        Quit(kFailureStatus);
+    }
+    ReleaseGrabWhenWindowed();
+    SizeView(width, height);
 }

@@ -22,5 +22,11 @@ void WriteErrorLine(const char* message);
 // window (and reports it as on); full screen keeps the grab as it has it.
 void ReleaseGrabWhenWindowed();
 
-void SetupPixelFormat();
-void CreateMyWindow(const char* caption, int width, int height, Uint32 flags);
+// The start-up flag word (full screen, resizable, OpenGL, and what the
+// hardware offers) and the GL attributes of the window to come.
+void SetVideoFlagsAndGlAttributes();
+// Sets the video mode and names the window; an error line and the end on failure.
+void OpenShowWindow(const char* caption, int width, int height, Uint32 flags);
+
+// Re-creates the video mode at a new size, keeping full screen or window as it is now.
+void ResizeVideoMode(int width, int height);

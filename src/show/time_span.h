@@ -5,11 +5,11 @@
 
 constexpr float kForever = INFINITY;
 
-struct ShowWindow {
+struct TimeSpan {
     float from; // seconds, exclusive
     float to;   // seconds, exclusive; kForever for no end
 };
 
-inline bool IsActive(ShowWindow window, float t) {
-    return window.from < t && t < window.to;
+inline bool IsActive(TimeSpan span, float t) {
+    return span.from < t && t < span.to;
 }

@@ -1,4 +1,4 @@
-#include "host/view.h"
+#include "show/view.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -8,12 +8,10 @@ namespace {
 constexpr double kFieldOfViewDegrees = 45.0;
 constexpr double kNearPlane = 1.0;
 constexpr double kFarPlane = 150.0;
-constexpr int kStartWidth = 800;
-constexpr int kStartHeight = 600;
 
 } // namespace
 
-void SizeOpenGLScreen(int width, int height) {
+void SizeView(int width, int height) {
     if (height == 0) {
         height = 1; // a minimised window must not divide by zero
     }
@@ -26,11 +24,11 @@ void SizeOpenGLScreen(int width, int height) {
     glLoadIdentity();
 }
 
-void InitializeOpenGL(int width, int height) {
-    SizeOpenGLScreen(width, height);
+void SetUpViewAtSize(int width, int height) {
+    SizeView(width, height);
     glEnable(GL_TEXTURE_2D);
 }
 
-void Init() {
-    InitializeOpenGL(kStartWidth, kStartHeight);
+void SetUpView() {
+    SetUpViewAtSize(kShowWidth, kShowHeight);
 }

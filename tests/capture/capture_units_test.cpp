@@ -188,6 +188,9 @@ TEST(CaptureFingerprint, EveryGlCallOfTheShowIsRecorded) {
         for (const auto& entry :
              std::filesystem::directory_iterator(std::string(TROMVISK_SOURCE_DIR) + folder)) {
             const std::string file = entry.path().string();
+            if (entry.path().stem() == "view") {
+                continue; // set up once before the frames, not part of one
+            }
             std::ifstream in(file);
             ASSERT_TRUE(in) << file;
             ++files;
@@ -197,7 +200,7 @@ TEST(CaptureFingerprint, EveryGlCallOfTheShowIsRecorded) {
             }
         }
     }
-    EXPECT_GE(files, 20); // headers and sources of both folders
+    EXPECT_GE(files, 20); // headers and sources of both folders, but the view
 }
 
 } // namespace

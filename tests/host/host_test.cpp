@@ -11,7 +11,7 @@
 #include "fake_media.h"
 #include "host/frame_loop.h"
 #include "host/input.h"
-#include "host/view.h"
+#include "show/view.h"
 #include "host/window.h"
 
 namespace {
@@ -21,8 +21,8 @@ class Host : public ::testing::Test {
     void SetUp() override {
         ResetFakeMedia();
         ClearCallLog();
-        SetupPixelFormat();
-        CreateMyWindow("bajs", 800, 600, VideoFlags);
+        SetVideoFlagsAndGlAttributes();
+        OpenShowWindow("bajs", 800, 600, VideoFlags);
         ClearCallLog();
     }
 };
@@ -56,7 +56,7 @@ void ReportAtExit() {
 
 TEST_F(Host, VideoFlagWordAndGlAttributesAreSetInOrder) {
     ClearCallLog();
-    SetupPixelFormat();
+    SetVideoFlagsAndGlAttributes();
     EXPECT_EQ(VideoFlags, 0xA0000012u) << "OpenGL, hardware palette, resizable, full screen";
     const std::vector<LoggedCall> attributes = CallsNamed("SDL_GL_SetAttribute");
     const std::vector<std::vector<double>> expected = {
@@ -72,7 +72,7 @@ TEST_F(Host, VideoFlagWordAndGlAttributesAreSetInOrder) {
 
 TEST_F(Host, WindowIsOpenedAt800By600With16BitsAndTheFlagWord) {
     ClearCallLog();
-    CreateMyWindow("bajs", 800, 600, VideoFlags);
+    OpenShowWindow("bajs", 800, 600, VideoFlags);
     EXPECT_EQ(CallsNamed("SDL_SetVideoMode").at(0).args,
               (std::vector<double>{800, 600, 16, double(0xA0000012u)}));
     EXPECT_EQ(MainWindow, &fakeSurface);
@@ -81,12 +81,12 @@ TEST_F(Host, WindowIsOpenedAt800By600With16BitsAndTheFlagWord) {
 
 TEST_F(Host, FailuresAfterVideoIsUpWriteOneErrorLineAndExitWithFailure) {
     fakeVideoInfoMissing = true;
-    EXPECT_EXIT(SetupPixelFormat(), ::testing::ExitedWithCode(1),
+    EXPECT_EXIT(SetVideoFlagsAndGlAttributes(), ::testing::ExitedWithCode(1),
                 "^Failed getting Video Info : fake media error\n$");
     fakeVideoInfoMissing = false;
 
     fakeSetVideoModeFails = true;
-    EXPECT_EXIT(CreateMyWindow("bajs", 800, 600, VideoFlags), ::testing::ExitedWithCode(1),
+    EXPECT_EXIT(OpenShowWindow("bajs", 800, 600, VideoFlags), ::testing::ExitedWithCode(1),
                 "^Failed to Create Window : fake media error\n$");
     PushResize(640, 480);
     PushQuit();
@@ -205,7 +205,7 @@ TEST_F(Host, ResizedWindowStaysAWindowAndKeepsItsSizeAcrossToggles) {
 }
 
 TEST_F(Host, ViewSetsViewportPerspectiveAndLeavesModelviewAtIdentity) {
-    Init();
+    SetUpView();
     EXPECT_EQ(CallNames(), (std::vector<std::string>{"glViewport", "glMatrixMode", "glLoadIdentity",
                                                      "gluPerspective", "glMatrixMode",
                                                      "glLoadIdentity", "glEnable"}));
@@ -218,11 +218,11 @@ TEST_F(Host, ViewSetsViewportPerspectiveAndLeavesModelviewAtIdentity) {
 }
 
 TEST_F(Host, ZeroHeightIsTakenAsOneAndZeroWidthIsNotGuarded) {
-    SizeOpenGLScreen(640, 0);
+    SizeView(640, 0);
     EXPECT_EQ(CallsNamed("glViewport").at(0).args, (std::vector<double>{0, 0, 640, 1}));
     EXPECT_EQ(CallsNamed("gluPerspective").at(0).args.at(1), 640.0);
     ClearCallLog();
-    SizeOpenGLScreen(0, 480);
+    SizeView(0, 480);
     EXPECT_EQ(CallsNamed("gluPerspective").at(0).args.at(1), 0.0);
 }
 

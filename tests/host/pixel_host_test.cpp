@@ -22,7 +22,7 @@ void PushResize(int width, int height) {
 }
 
 TEST(RealHost, HundredResizesInOneDrainLeaveTheLastSizeInModeAndView) {
-    OpenShowWindow();
+    OpenPixelTestWindow();
     ToggleFullScreen(); // a window, as a viewer resizing it would have
     for (int i = 0; i < 100; ++i) {
         PushResize(320 + 5 * i, 240 + 3 * i);

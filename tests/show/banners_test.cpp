@@ -237,7 +237,7 @@ TEST_F(Banners, FontShapesMatchTheirDrawings) {
     EXPECT_FALSE(IsFilled(*FindGlyph('I'), 0, 5));
 
     // B appears in no banner: draw it alone, one cube per cell, in one colour.
-    const int next = DrawCubeGlyph('B', 7, 2, CreateCube1);
+    const int next = DrawCubeGlyph('B', 7, 2, DrawCyanCube);
     EXPECT_EQ(next, 7 + 3 + 1) << "the next glyph starts after one empty column";
     EXPECT_EQ(Sorted(DrawnCells()), Sorted(Picture(7, 2,
                                                    {"##.", //
@@ -249,7 +249,7 @@ TEST_F(Banners, FontShapesMatchTheirDrawings) {
 }
 
 TEST_F(Banners, GlyphOutsideTheFontDrawsNothing) {
-    EXPECT_EQ(DrawCubeGlyph('Q', 3, 0, CreateCube), 3);
+    EXPECT_EQ(DrawCubeGlyph('Q', 3, 0, DrawBlueCube), 3);
     EXPECT_TRUE(callLog.empty());
 }
 

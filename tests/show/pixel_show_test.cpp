@@ -14,7 +14,7 @@ namespace {
 
 class Rendered : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { OpenShowWindow(); }
+    static void SetUpTestSuite() { OpenPixelTestWindow(); }
     void SetUp() override { rotX = rotY = rotZ = 0.0f; }
 };
 

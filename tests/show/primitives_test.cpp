@@ -80,9 +80,9 @@ struct CubeCase {
 };
 
 const CubeCase kCubeCases[] = {
-    {"CreateCube", CreateCube, kBlue},
-    {"CreateCube1", CreateCube1, kCyan},
-    {"CreateCube2", CreateCube2, kMagenta},
+    {"DrawBlueCube", DrawBlueCube, kBlue},
+    {"DrawCyanCube", DrawCyanCube, kCyan},
+    {"DrawMagentaCube", DrawMagentaCube, kMagenta},
 };
 
 void ExpectOneCube(const CubeCase& cube, const std::vector<Xyz>& faces) {
@@ -109,7 +109,7 @@ TEST_F(Primitives, CubesSendTheSixFacesInOrderWithTheirColourBeforeEveryVertex) 
 }
 
 TEST_F(Primitives, CubeCornerReachesGlUnchanged) {
-    CreateCube(0.3f, 1.7f, -2.2f, 1);
+    DrawBlueCube(0.3f, 1.7f, -2.2f, 1);
     const std::vector<Xyz> vertices = Vertices();
     ASSERT_EQ(vertices.size(), 24u);
     EXPECT_EQ(vertices[0], (Xyz{0.3f, 1.7f, -2.2f}));
@@ -120,18 +120,18 @@ TEST_F(Primitives, CubeCornerReachesGlUnchanged) {
 }
 
 TEST_F(Primitives, CubeOfSizeZeroCollapsesAndNegativeSizeGrowsDownwards) {
-    CreateCube1(4, 5, 6, 0);
+    DrawCyanCube(4, 5, 6, 0);
     EXPECT_EQ(CallNames(), ColouredVertexCalls(24));
     EXPECT_EQ(Vertices(), std::vector<Xyz>(24, Xyz{4, 5, 6}));
 
     ClearCallLog();
-    CreateCube2(0, 0, 0, -1);
+    DrawMagentaCube(0, 0, 0, -1);
     EXPECT_EQ(CallNames(), ColouredVertexCalls(24)) << "all six faces are still sent";
     EXPECT_EQ(Vertices(), CubeFaces(0, 0, 0, -1, -1, -1));
 }
 
 TEST_F(Primitives, PyramidSidesGoApexThenTwoBaseCornersEachWithItsOwnColour) {
-    CreatePyramid(40, 3, 0, 1, 3);
+    DrawPyramid(40, 3, 0, 1, 3);
     EXPECT_EQ(CallNames(), ColouredVertexCalls(12));
     EXPECT_EQ(CallsNamed("glBegin").at(0).args, std::vector<double>{GL_TRIANGLES});
     const Xyz apex = {40, 6, 0};
@@ -152,7 +152,7 @@ TEST_F(Primitives, PyramidSidesGoApexThenTwoBaseCornersEachWithItsOwnColour) {
 }
 
 TEST_F(Primitives, PyramidTakesFractionalMiddleAndSeparateExtents) {
-    CreatePyramid(-0.5f, 1.25f, 7.75f, 2, 1);
+    DrawPyramid(-0.5f, 1.25f, 7.75f, 2, 1);
     const std::vector<Xyz> vertices = Vertices();
     ASSERT_EQ(vertices.size(), 12u);
     EXPECT_EQ(vertices[0], (Xyz{-0.5, 2.25, 7.75})); // apex one half height up
@@ -160,7 +160,7 @@ TEST_F(Primitives, PyramidTakesFractionalMiddleAndSeparateExtents) {
     EXPECT_EQ(vertices[4], (Xyz{1.5, 0.25, 9.75}));  // (+, +)
 
     ClearCallLog();
-    CreatePyramid(5, 3, 5, 0, 3); // no width: every side a line through x = z = 5
+    DrawPyramid(5, 3, 5, 0, 3); // no width: every side a line through x = z = 5
     for (const Xyz& v : Vertices()) {
         EXPECT_EQ(v[0], 5);
         EXPECT_EQ(v[2], 5);
@@ -168,7 +168,7 @@ TEST_F(Primitives, PyramidTakesFractionalMiddleAndSeparateExtents) {
 }
 
 TEST_F(Primitives, SpiralDrawsNinetySevenPyramidsFromTheOutsideIn) {
-    Spiral();
+    DrawPyramidSpiral();
     const std::vector<DrawnShape> pyramids = DrawnShapes();
     ASSERT_EQ(pyramids.size(), 97u) << "single-precision steps let a 97th pyramid in";
     EXPECT_EQ(CallsNamed("glVertex3f").size(), 97u * 12);
@@ -210,7 +210,7 @@ TEST_F(Primitives, SpiralDrawsNinetySevenPyramidsFromTheOutsideIn) {
 }
 
 TEST_F(Primitives, SpiralTurnsFromXTowardsZAndShrinksEvenlyToTheCentre) {
-    Spiral();
+    DrawPyramidSpiral();
     const std::vector<DrawnShape> pyramids = DrawnShapes();
     ASSERT_EQ(pyramids.size(), 97u);
     const double kRoughPi = 3.14159;
@@ -226,10 +226,10 @@ TEST_F(Primitives, SpiralTurnsFromXTowardsZAndShrinksEvenlyToTheCentre) {
 }
 
 TEST_F(Primitives, SpiralDrawsTheSameInEveryCall) {
-    Spiral();
+    DrawPyramidSpiral();
     const std::vector<LoggedCall> first = callLog;
     ClearCallLog();
-    Spiral();
+    DrawPyramidSpiral();
     ASSERT_EQ(callLog.size(), first.size());
     for (size_t i = 0; i < first.size(); ++i) {
         EXPECT_EQ(callLog[i].args, first[i].args) << "call " << i;
@@ -237,7 +237,7 @@ TEST_F(Primitives, SpiralDrawsTheSameInEveryCall) {
 }
 
 TEST_F(Primitives, GridSetsGreenOnceThenDrawsOneHundredAndOnePairsOfLines) {
-    Nat();
+    DrawGrid();
     std::vector<std::string> expected = {"glColor3ub"};
     for (int pass = 0; pass < 101; ++pass) {
         expected.insert(expected.end(), {"glBegin", "glVertex3f", "glVertex3f", "glVertex3f",

@@ -16,7 +16,9 @@
 #include "show/motion.h"
 #include "show/render_scene.h"
 #include "show/schedule.h"
+#include "host/frame_loop.h"
 #include "show/show_clock.h"
+#include "show/timeline.h"
 
 namespace {
 
@@ -81,7 +83,7 @@ bool SameCalls(const Calls& a, const Calls& b) {
 
 TEST_F(Schedule, OpeningActDrawsTheBannerThenTheGrid) {
     const Calls banner = Recorded(DrawOpeningBanner);
-    const Calls grid = Recorded(Nat);
+    const Calls grid = Recorded(DrawGrid);
     EXPECT_SCHEDULE(0.0f, Calls{});
     EXPECT_SCHEDULE(2.0f, banner);
     EXPECT_SCHEDULE(5.0f, banner) << "the grid joins only after 5 s";
@@ -94,15 +96,15 @@ TEST_F(Schedule, SpinningGroupTurnsEverythingAfterIt) {
     rotY = 2.5f;
     rotZ = 4.0f;
     const Calls turned = Join({Rotation(1.5f, 1, 0, 0), Rotation(2.5f, 0, 1, 0),
-                               Rotation(4.0f, 0, 0, 1), Recorded([] { CreateCube(-1, -1, -1, 2); })});
+                               Rotation(4.0f, 0, 0, 1), Recorded([] { DrawBlueCube(-1, -1, -1, 2); })});
     const Calls inner = Recorded([] {
-        CreateCube1(-0.5f, -0.5f, -0.5f, 1);
-        CreateCube2(1, -0.5f, -2, 1);
-        CreateCube2(1, -0.5f, 1, 1);
-        CreateCube2(-2, -0.5f, -2, 1);
-        CreateCube2(-2, -0.5f, 1, 1);
+        DrawCyanCube(-0.5f, -0.5f, -0.5f, 1);
+        DrawMagentaCube(1, -0.5f, -2, 1);
+        DrawMagentaCube(1, -0.5f, 1, 1);
+        DrawMagentaCube(-2, -0.5f, -2, 1);
+        DrawMagentaCube(-2, -0.5f, 1, 1);
     });
-    const Calls grid = Recorded(Nat);
+    const Calls grid = Recorded(DrawGrid);
     EXPECT_SCHEDULE(20.0f, Join({turned, grid}));
     rotX = 1.5f;
     rotY = 2.5f;
@@ -116,7 +118,7 @@ TEST_F(Schedule, SpinningGroupTurnsEverythingAfterIt) {
 }
 
 TEST_F(Schedule, AddressIsTypedOneGlyphASecondOverTheGridThenStandsAlone) {
-    const Calls grid = Recorded(Nat);
+    const Calls grid = Recorded(DrawGrid);
     EXPECT_SCHEDULE(48.0f, grid);
     EXPECT_SCHEDULE(50.0f, grid);
     EXPECT_SCHEDULE(50.5f, Join({grid, Slots(0, 0)}));
@@ -129,7 +131,7 @@ TEST_F(Schedule, AddressIsTypedOneGlyphASecondOverTheGridThenStandsAlone) {
 
 TEST_F(Schedule, SpiralTurnsAloneThenGreetingsAndEndTitleFollow) {
     rotY = 12.0f;
-    EXPECT_SCHEDULE(80.0f, Join({Rotation(12.0f, 0, 1, 0), Recorded(Spiral)}));
+    EXPECT_SCHEDULE(80.0f, Join({Rotation(12.0f, 0, 1, 0), Recorded(DrawPyramidSpiral)}));
     EXPECT_SCHEDULE(90.0f, Calls{});
     const Calls greetings = Recorded(DrawGreetings);
     const Calls first = Recorded(DrawFirstGreetedName);

@@ -8,7 +8,9 @@
 #include "fake_media.h"
 #include "show/camera_track.h"
 #include "show/render_scene.h"
+#include "host/frame_loop.h"
 #include "show/show_clock.h"
+#include "show/timeline.h"
 
 namespace {
 

@@ -7,17 +7,12 @@
 #include <GL/glu.h>
 #include <SDL.h>
 
-#include "host/view.h"
 #include "host/window.h"
 #include "show/camera_track.h"
 #include "show/render_scene.h"
+#include "show/view.h"
 
-namespace {
-constexpr int kWidth = 800;
-constexpr int kHeight = 600;
-} // namespace
-
-void OpenShowWindow() {
+void OpenPixelTestWindow() {
     static bool open = false;
     if (open) {
         return;
@@ -26,9 +21,9 @@ void OpenShowWindow() {
         std::fprintf(stderr, "cannot start video: %s\n", SDL_GetError());
         std::exit(1);
     }
-    SetupPixelFormat();
-    CreateMyWindow("bajs", kWidth, kHeight, VideoFlags);
-    Init();
+    SetVideoFlagsAndGlAttributes();
+    OpenShowWindow("bajs", kShowWidth, kShowHeight, VideoFlags);
+    SetUpView();
     open = true;
 }
 

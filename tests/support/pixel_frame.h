@@ -21,7 +21,7 @@ struct WindowPoint {
 };
 
 // Opens the show's own window and view, once per test program.
-void OpenShowWindow();
+void OpenPixelTestWindow();
 
 // Draws the frame for show time t into the back buffer, without presenting it.
 void RenderShowFrameAt(float t);

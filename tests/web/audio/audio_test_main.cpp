@@ -7,12 +7,9 @@
 #include <emscripten/emscripten.h>
 
 #include "host/music.h"
+#include "host/start_settings.h"
 
 namespace {
-constexpr int kAudioFrequency = 44100;
-constexpr int kAudioChannels = 2;
-constexpr int kAudioChunkSize = 2048;
-constexpr int kPlayOnce = 0;
 Mix_Music* music;
 } // namespace
 

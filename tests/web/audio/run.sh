@@ -1,55 +1,34 @@
 #!/usr/bin/env bash
-# Builds the web audio test page (libmikmod and the web mixer for wasm, the
-# native reference render, the browser driver from npm) and runs its test in
-# headless Chromium.
+# Runs the web audio test in headless Chromium: the test page's wasm from
+# the web build, the native reference renders made here into OUTDIR, the
+# browser driver from npm. Exits 77 (skipped) without the web build.
 #
-#   tests/web_audio/run.sh OUTDIR REFERENCE_TOOL MODULE
+#   tests/web/audio/run.sh OUTDIR REFERENCE_TOOL MODULE WEB_BUILD
 set -euo pipefail
 
-if [ $# -ne 3 ]; then
-    echo "usage: $0 OUTDIR REFERENCE_TOOL MODULE" >&2
+if [ $# -ne 4 ]; then
+    echo "usage: $0 OUTDIR REFERENCE_TOOL MODULE WEB_BUILD" >&2
     exit 2
 fi
-source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+source_dir=$(cd "$(dirname "$0")/../../.." && pwd)
 out=$(mkdir -p "$1" && cd "$1" && pwd)
 reference_tool=$2
 module=$3
-export NODE_PATH=/usr/share/nodejs # Debian's emscripten finds its acorn here
+web_build=$4
 # Where the faded render starts fading, and for how long (the show's fade).
 export WEB_AUDIO_FADE_AFTER_CHUNKS=100 WEB_AUDIO_FADE_MS=1000
 
-# The same libmikmod as web.sh builds, in the same place: built once.
-mikmod="$source_dir/build-web/mikmod"
-"$source_dir/web/build-libmikmod.sh" "$mikmod"
-
-# The page's wasm: the web mixer over the shared music render, and the show's
-# own loader; the module packaged as the show's is.
+# The page's wasm (the web mixer over the shared music render, and the
+# show's own loader) is built by web/CMakeLists.txt with the web show.
 page_build="$out/build"
 mkdir -p "$page_build"
-sources=(
-    "$source_dir/web/mixer/web_mixer.cpp"
-    "$source_dir/web/mixer/sdl_error.cpp"
-    "$source_dir/src/music/music_render.cpp"
-    "$source_dir/src/host/music.cpp"
-    "$source_dir/tests/web_audio/audio_test_main.cpp"
-)
-wasm="$page_build/audio_test.wasm"
-stale=0
-for input in "${sources[@]}" "$mikmod/lib/libmikmod.a" "$module" "$0" \
-    "$source_dir/web/mixer/web_music.h" "$source_dir/src/music/music_render.h"; do
-    [ -f "$wasm" ] && [ "$input" -ot "$wasm" ] || stale=1
+for name in audio_test.js audio_test.wasm audio_test.data; do
+    if [ ! -f "$web_build/audio-test/$name" ]; then
+        echo "no $web_build/audio-test/$name: build the web show first (./web.sh)" >&2
+        exit 77
+    fi
+    cp "$web_build/audio-test/$name" "$page_build/"
 done
-if [ "$stale" -eq 1 ]; then
-    cp "$module" "$page_build/demo.xm"
-    (cd "$page_build" && emcc -std=c++17 -O2 -Wall -Wextra -fexceptions \
-        -I"$source_dir/src" -I"$source_dir/web/mixer" -I"$mikmod/include" \
-        "${sources[@]}" "$mikmod/lib/libmikmod.a" \
-        -sEXPORTED_FUNCTIONS=_main,_malloc,_free \
-        -sEXPORTED_RUNTIME_METHODS=ccall,UTF8ToString,FS \
-        -sALLOW_MEMORY_GROWTH=1 \
-        --preload-file demo.xm@/demo.xm \
-        -o audio_test.js)
-fi
 
 # The native renders: the whole module, and faded out as the test page fades it.
 "$reference_tool" "$module" "$page_build/reference.wav" 2> >(grep -v "^CRITICAL" >&2)
@@ -72,4 +51,4 @@ fi
 
 NODE_PATH="$node_dir/node_modules" WEB_AUDIO_BUILD="$page_build" WEB_AUDIO_SOURCE="$source_dir" \
     CHROMIUM="${CHROMIUM:-/usr/bin/chromium}" \
-    node --test --test-reporter=spec "$source_dir/tests/web_audio/web_audio_test.js"
+    node --test --test-reporter=spec "$source_dir/tests/web/audio/web_audio_test.js"

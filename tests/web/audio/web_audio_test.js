@@ -53,7 +53,7 @@ const kTypes = {
 function Serve() {
     const roots = {
         '/web/': path.join(source, 'web'),
-        '/test/': path.join(source, 'tests', 'web_audio'),
+        '/test/': path.join(source, 'tests', 'web', 'audio'),
         '/build/': build,
     };
     const server = http.createServer((request, response) => {
