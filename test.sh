@@ -20,8 +20,11 @@ packages+=(openbox pulseaudio pulseaudio-utils wmctrl x11-utils imagemagick libx
 # package (dpkg-dev unpacks it); Chromium with Mesa's Vulkan driver plays it, driven
 # from Node.js.
 packages+=(emscripten chromium mesa-vulkan-drivers nodejs)
+[ -n "$quick" ] || tools/install-packages.sh "${packages[@]}"
+# Installing packages may add their own files under /etc/apt (appstream does);
+# from here on nothing of ours may change it.
+apt_config_before=$(tools/etc-apt-hashes.sh)
 if [ -z "$quick" ]; then
-    tools/install-packages.sh "${packages[@]}"
     tests/web/install-driver.sh
     ./web.sh >/dev/null
 fi
@@ -40,4 +43,9 @@ else
 fi
 # Then on a desktop of their own: window manager and sound server, started and stopped there.
 [ -n "$quick" ] || tests/desktop/run-desktop-tests.sh build || status=1
+changed=$(diff <(echo "$apt_config_before") <(tools/etc-apt-hashes.sh) | awk '/^[<>]/ { print $3 }' | sort -u) || true
+if [ -n "$changed" ]; then
+    echo "test.sh: files under /etc/apt changed while testing:" $changed >&2
+    status=1
+fi
 exit "$status"

@@ -26,7 +26,7 @@ while [ $# -gt 0 ]; do
     shift
 done
 
-tools/install-packages.sh cmake make g++ emscripten nodejs python3
+tools/install-packages.sh cmake make g++ emscripten nodejs python3 dpkg-dev
 
 out=build-web
 # The soundtrack is written by a native tool at build time, as for the show.

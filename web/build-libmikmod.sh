@@ -5,20 +5,22 @@
 #   web/build-libmikmod.sh OUTDIR
 #
 # Writes OUTDIR/lib/libmikmod.a and OUTDIR/include/mikmod.h; the source is
-# unpacked under OUTDIR/source. Does nothing when they are up to date.
+# fetched into OUTDIR/source (its licence in libmikmod-3.3.11.1/COPYING.LIB, its
+# name and version in SOURCE-PACKAGE). Does nothing when they are up to date.
 set -euo pipefail
 
-if [ $# -ne 1 ] || [ "$1" = "--help" ] || [ "$1" = "-h" ]; then
-    echo "usage: $0 OUTDIR   (builds OUTDIR/lib/libmikmod.a and OUTDIR/include/mikmod.h with emcc)" >&2
-    [ $# -eq 1 ] && exit 0
+usage="usage: $0 OUTDIR   (builds OUTDIR/lib/libmikmod.a and OUTDIR/include/mikmod.h with emcc)"
+case ${1:-} in
+-h | --help) echo "$usage"; exit 0 ;;
+esac
+if [ $# -ne 1 ] || [ "${1:0:1}" = "-" ]; then
+    echo "$usage" >&2
     exit 2
 fi
 
-# The version Debian 12 ships, and the checksum of its upstream tarball.
+# The upstream release (fetched and checked by fetch-libmikmod-source.sh).
 readonly kPackage=libmikmod
-readonly kVersion=3.3.11.1-7
 readonly kUpstream=3.3.11.1
-readonly kOrigSha256=ad9d64dfc8f83684876419ea7cd4ff4a41d8bcd8c23ef37ecb3a200a16b46d19
 
 # What the player needs, and nothing of the platform drivers (those pull in
 # ALSA, PulseAudio, SDL...). mloader.c refers to the depackers; the music
@@ -60,70 +62,22 @@ flock 9
 # Debian's emscripten finds its acorn only here.
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 
+"$(dirname "$0")/fetch-libmikmod-source.sh" "$out/source" >/dev/null
+src="$out/source/$kPackage-$kUpstream"
+source_package=$(cat "$out/source/SOURCE-PACKAGE")
+
 stamp="$out/lib/libmikmod.stamp"
-want_stamp="$kVersion $(printf '%s ' "${kSources[@]}" "${kCFlags[@]}") $(emcc --version | sed -n 1p)"
+want_stamp="$source_package $(printf '%s ' "${kSources[@]}" "${kCFlags[@]}") $(emcc --version | sed -n 1p)"
 if [ -f "$out/lib/libmikmod.a" ] && [ -f "$out/include/mikmod.h" ] && [ -f "$stamp" ] &&
     [ "$(cat "$stamp")" = "$want_stamp" ]; then
     exit 0
 fi
 
-as_root() {
-    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
-}
-
-# A deb-src entry for the repository the binary package comes from, derived
-# from its deb entry, when there is none yet.
-EnsureSourceEntry() {
-    if apt-cache showsrc "$kPackage" 2>/dev/null | grep -qx "Version: $kVersion"; then
-        return
-    fi
-    # " 500 http://deb.debian.org/debian bookworm/main amd64 Packages"
-    local line uri suite component
-    line=$(apt-cache policy libmikmod3 |
-        awk -v v="$kVersion" '$1=="***"{$1=""; $0=$0} $1==v{f=1; next} f && $2 ~ /:\/\// {print; exit}')
-    if [ -z "$line" ]; then
-        echo "build-libmikmod: no Debian repository offers libmikmod3 $kVersion" >&2
-        exit 1
-    fi
-    uri=$(awk '{print $2}' <<<"$line")
-    suite=$(awk '{split($3, p, "/"); print p[1]}' <<<"$line")
-    component=$(awk '{split($3, p, "/"); print p[2]}' <<<"$line")
-    echo "build-libmikmod: adding deb-src $uri $suite $component"
-    echo "deb-src $uri $suite $component" |
-        as_root tee /etc/apt/sources.list.d/tromvisk-deb-src.list >/dev/null
-    as_root flock /tmp/apt.lock apt-get update -qq
-}
-
-# Fetches and unpacks the source package into $out/source (dpkg-source checks
-# the .dsc's checksums); the upstream tarball is checked against the pin.
-FetchSource() {
-    local unpacked="$out/source/$kPackage-$kUpstream"
-    if [ -f "$unpacked/.tromvisk-unpacked" ]; then
-        return
-    fi
-    command -v dpkg-source >/dev/null || as_root flock /tmp/apt.lock apt-get install -y -qq --no-install-recommends dpkg-dev >/dev/null
-    EnsureSourceEntry
-    rm -rf "$out/source"
-    mkdir -p "$out/source"
-    # apt warns that it downloads as root, outside its sandbox: expected here.
-    (cd "$out/source" && flock /tmp/apt.lock apt-get source -qq --only-source "$kPackage=$kVersion" \
-        >/dev/null 2> >(grep -v "unsandboxed" >&2))
-    local tarball="$out/source/${kPackage}_$kUpstream.orig.tar.gz"
-    if ! echo "$kOrigSha256  $tarball" | sha256sum --check --status; then
-        echo "build-libmikmod: checksum mismatch for $tarball" >&2
-        rm -rf "$out/source"
-        exit 1
-    fi
-    touch "$unpacked/.tromvisk-unpacked"
-}
-
-FetchSource
-src="$out/source/$kPackage-$kUpstream"
 obj="$out/obj"
 rm -rf "$obj" "$out/lib" "$out/include"
 mkdir -p "$obj" "$out/lib" "$out/include"
 
-echo "build-libmikmod: compiling ${#kSources[@]} files of $kPackage $kVersion with emcc"
+echo "build-libmikmod: compiling ${#kSources[@]} files of $source_package with emcc"
 objects=()
 for file in "${kSources[@]}"; do
     object="$obj/$(basename "${file%.c}").o"
