@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "show/timeline.h"
 #include "song.h"
 #include "xm_module.h"
 #include "xm_reader.h"
@@ -398,7 +399,7 @@ TEST(SoundtrackFile, PitchedInstrumentsSoundTheirNotes) {
     EXPECT_GT(rootEnergy, 1000.0 * LoopEnergyNear(loop, int(std::lround(root * 6.0 / 5.0))));
 }
 
-// The acts of the show start at these seconds; the music turns with them.
+// The music turns with the show's acts (the act table in show/timeline.h).
 TEST(SoundtrackFile, FollowsTheShowsActs) {
     const ParsedModule& file = File();
     const double rowSeconds = file.speed * kSecondsPerTickAtOneBpm / file.bpm;
@@ -408,17 +409,17 @@ TEST(SoundtrackFile, FollowsTheShowsActs) {
         orderStarts.push_back(clock);
         clock += file.patterns[file.orders[i]].rows * rowSeconds;
     }
-    EXPECT_GE(clock, 105.0);
-    EXPECT_LE(clock, 110.0);
-    for (double act : {9.0, 23.0, 35.0, 47.0, 72.0, 90.0, 100.0}) {
+    EXPECT_GE(clock, kShowEnd - 2); // the song may end a little before the show
+    EXPECT_LE(clock, kShowEnd + 3);
+    for (const ActRow& act : kActs) {
         bool found = false;
         for (double start : orderStarts) {
-            found = found || std::fabs(start - act) < rowSeconds;
+            found = found || std::fabs(start - act.start) < rowSeconds;
         }
-        EXPECT_TRUE(found) << "nothing starts at " << act << " s";
+        EXPECT_TRUE(found) << "nothing starts with the " << act.name << " at " << act.start << " s";
     }
 
-    // One blip per glyph while the address is typed: each second from 50 to 63 s.
+    // One blip per glyph while the address is typed, as each glyph appears.
     const ParsedInstrument* blip = FindInstrument("blip");
     ASSERT_NE(blip, nullptr);
     const int blipNumber = int(blip - file.instruments.data()) + 1;
@@ -430,15 +431,15 @@ TEST(SoundtrackFile, FollowsTheShowsActs) {
             EXPECT_FALSE(ChangesTiming(cell.effect, cell.parameter))
                 << "the timing below assumes none";
             const double time = orderStarts[i] + int(c / file.channels) * rowSeconds;
-            if (cell.instrument == blipNumber && cell.note < kKeyOffNote && time > 47.0 &&
-                time < 72.0) {
+            if (cell.instrument == blipNumber && cell.note < kKeyOffNote && time > ActStart(kAddressAct) &&
+                time < ActStart(kSpiralAct)) {
                 blips.push_back(time);
             }
         }
     }
     ASSERT_EQ(blips.size(), 14u);
     for (size_t i = 0; i < blips.size(); ++i) {
-        EXPECT_NEAR(blips[i], 50.0 + i, rowSeconds / 2);
+        EXPECT_NEAR(blips[i], GlyphTyped(static_cast<int>(i)), rowSeconds / 2);
     }
 }
 
