@@ -162,7 +162,7 @@ Figure TimeEncoding(Size size, const std::vector<std::vector<std::uint8_t>>& fra
         std::exit(1);
     }
     OutputSettings settings;
-    settings.format = ChooseOutputFormat("bench.mp4");
+    settings.format = ChooseOutputFormat(ParseOutputName("bench.mp4"));
     settings.path = std::string(folder) + "/bench.mp4";
     settings.shown = settings.path;
     settings.width = size.width;
