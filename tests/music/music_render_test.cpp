@@ -23,6 +23,7 @@
 #include "mixer_playback.h"
 #include "music/music_render.h"
 #include "music/wav_writer.h"
+#include "show/timeline.h"
 #include "soundtrack_audio.h"
 
 namespace {
@@ -30,7 +31,7 @@ namespace {
 constexpr std::size_t kChunkSamples = std::size_t(kMusicChunkFrames) * kMusicChannels;
 constexpr std::size_t kOpeningChunks = 216; // about ten seconds
 constexpr std::size_t kFadeAfterChunks = 120;
-constexpr int kShowFadeMs = 1000;
+constexpr int kShowFadeMs = kSoundFadeMs;
 constexpr std::size_t kShowFadeChunks = 22; // ceil(1000 / 46) chunks of 46 ms
 constexpr std::size_t kChunksAfterFade = 8;
 constexpr std::size_t kLongestSongChunks = 2500; // 116 s, beyond the song

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "show/timeline.h"
 #include "soundtrack_audio.h"
 #include "web_music.h"
 
@@ -36,7 +37,7 @@ constexpr int kRate = 44100;
 constexpr int kChannels = 2;
 constexpr int kChunk = 2048;
 constexpr int kPlayOnce = 0;
-constexpr int kFadeMs = 1000;
+constexpr int kFadeMs = kSoundFadeMs; // the show's own fade
 constexpr int kFadeStepMs = 46; // one chunk, as SDL_mixer counts it
 constexpr int kFadeChunks = (kFadeMs + kFadeStepMs - 1) / kFadeStepMs;
 
