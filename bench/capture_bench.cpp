@@ -45,7 +45,7 @@ constexpr std::int64_t kMotionRate = kDefaultLiveFramesPerSecond;
 constexpr double kVideoFrames = kVideoEnd * kFps;        // the whole show at kFps
 constexpr double kPipelineFrames = (30.0 - 20.0) * kFps; // the pipeline's 20-30 s
 // Stretches of the show the frames come from: every act.
-constexpr double kActs[] = {3, 7, 20, 30, 40, 55, 64, 76, 81, 95, 104};
+constexpr double kActMoments[] = {3, 7, 20, 30, 40, 55, 64, 76, 81, 95, 104};
 
 struct Size {
     int width, height;
@@ -79,7 +79,7 @@ Figure FigureOf(const Clocks& clocks, int frames) {
 std::vector<std::int64_t> LiveFrames(int perAct) {
     std::vector<std::int64_t> live;
     const CaptureTimeline timeline(kFps, 1, kMotionRate, 1, 0, -1);
-    for (double act : kActs) {
+    for (double act : kActMoments) {
         const auto first = static_cast<std::int64_t>(act * kFps);
         for (int i = 0; i < perAct; ++i) {
             live.push_back(timeline.LiveFrameOf(first + i));
@@ -162,7 +162,7 @@ Figure TimeEncoding(Size size, const std::vector<std::vector<std::uint8_t>>& fra
         std::exit(1);
     }
     OutputSettings settings;
-    settings.format = ChooseOutputFormat("bench.mp4");
+    settings.format = ChooseOutputFormat(ParseOutputName("bench.mp4"));
     settings.path = std::string(folder) + "/bench.mp4";
     settings.shown = settings.path;
     settings.width = size.width;
@@ -233,7 +233,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--frames" && i + 1 < argc) {
-            perAct = std::max(1, std::atoi(argv[++i]) / static_cast<int>(std::size(kActs)));
+            perAct = std::max(1, std::atoi(argv[++i]) / static_cast<int>(std::size(kActMoments)));
         } else if (arg == "--no-whole-show") {
             wholeShow = false;
         } else {

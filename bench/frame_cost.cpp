@@ -15,16 +15,14 @@
 
 #include "heap_counter.h"
 #include "host/input.h"
-#include "host/view.h"
+#include "host/start_settings.h"
 #include "host/window.h"
 #include "object_kind.h"
 #include "show/render_scene.h"
+#include "show/view.h"
 
 namespace {
 
-constexpr int kWidth = 800;
-constexpr int kHeight = 600;
-constexpr const char* kCaption = "bajs";
 constexpr float kEmpty = -1.0f;
 constexpr double kPercentile = 0.95;
 constexpr int kSettleFrames = 3; // untimed empty frames after a mode switch
@@ -179,10 +177,10 @@ BenchWindow OpenBenchWindow() {
         window.desktopHeight = info->current_h;
     }
     // The show's own start-up calls, in its order.
-    SetupPixelFormat();
-    CreateMyWindow(kCaption, kWidth, kHeight, VideoFlags);
+    SetVideoFlagsAndGlAttributes();
+    OpenShowWindow(kCaption, kShowWidth, kShowHeight, VideoFlags);
     SDL_ShowCursor(SDL_DISABLE);
-    Init();
+    SetUpView();
     char driver[64] = "?";
     SDL_VideoDriverName(driver, sizeof driver);
     window.videoDriver = driver;

@@ -5,20 +5,19 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 
-#include "host/credits.h"
 #include "host/frame_loop.h"
 #include "host/music.h"
 #include "host/start_settings.h"
+#include "host/start_up.h"
 #include "host/stop_signals.h"
-#include "host/view.h"
 #include "host/window.h"
+#include "show/view.h"
 
 namespace {
 
@@ -57,10 +56,7 @@ int main(int, char**) {
     GuardStandardStreams();
     // Until the media layer can turn a signal into a quit request, hold it.
     HoldStopSignals();
-    PrintCredits();
-
-    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
-        WriteErrorLine("Failed initializing SDL Video : ");
+    if (!PrintCreditsAndStartVideo()) {
         return kFailureStatus;
     }
     if (!VideoDriverCanBeSeen()) {
@@ -73,16 +69,10 @@ int main(int, char**) {
 
     ReleaseStopSignals();
 
-    SetupPixelFormat();
-    CreateMyWindow(kCaption, kWidth, kHeight, VideoFlags);
-
-    if (Mix_OpenAudio(kAudioFrequency, AUDIO_S16LSB, kAudioChannels, kAudioChunkSize) < 0) {
-        std::fputs("bajs", stdout); // the show goes on in silence
-    }
-    music = LoadMusic("demo.xm");
+    music = OpenWindowAndSound(WindowStart::kFullScreen);
     Mix_PlayMusic(music, kPlayOnce);
     SDL_ShowCursor(SDL_DISABLE);
-    Init();
+    SetUpView();
 
     MainLoop();
 

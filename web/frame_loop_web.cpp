@@ -6,16 +6,15 @@
 
 #include <cstdint>
 
-#include "host/frame_loop.h"
 #include "host/music.h"
 #include "host/start_settings.h"
 #include "host/window.h"
-#include "keys_web.h"
 #include "page_bridge.h"
 #include "show/live_pace.h"
 #include "show/motion.h"
 #include "show/render_scene.h"
-#include "show/show_clock.h"
+#include "show/timeline.h"
+#include "show/view.h"
 
 namespace {
 
@@ -31,10 +30,10 @@ struct WebShow {
     // 144 Hz display show the same motion, and skipped frames still turn it.
     LivePace pace{kDefaultLiveFramesPerSecond, 1};
     double fadeEndsAtMs = 0;
-    int width = kWidth;
-    int height = kHeight;
-    int wantedWidth = kWidth;
-    int wantedHeight = kHeight;
+    int width = kShowWidth;
+    int height = kShowHeight;
+    int wantedWidth = kShowWidth;
+    int wantedHeight = kShowHeight;
 };
 
 WebShow show;
@@ -57,6 +56,22 @@ void BeginEndFade() {
     StartSoundFade();
     show.phase = Phase::kFading;
     show.fadeEndsAtMs = emscripten_get_now() + kSoundFadeMs;
+}
+
+// Escape ends the show at once; f asks the browser for full screen or leaves
+// it. A refused full screen changes nothing (natively a failed toggle ends
+// the show; a browser refuses whenever it likes).
+void HandleWebKey(const SDL_keysym* keysym) {
+    switch (keysym->sym) {
+    case SDLK_ESCAPE:
+        Finish(kEndedByEscape); // at once, with no fade, as natively
+        break;
+    case SDLK_f:
+        tromvisk_toggle_full_screen();
+        break;
+    default:
+        break;
+    }
 }
 
 void DrainEvents() {
@@ -117,10 +132,6 @@ void Frame() {
 void RunWebFrameLoop(Mix_Music* music) {
     show.music = music;
     emscripten_set_main_loop(Frame, kBrowserFrameRate, kReturnAtOnce);
-}
-
-void EndShowAtOnce() {
-    Finish(kEndedByEscape);
 }
 
 void TromviskStart() {

@@ -1,14 +1,11 @@
 // The show's frame loop in the browser: one pass per animation frame, which
-// drains the events and draws once, as natively.
+// drains the events (the two keys among them) and draws once, as natively.
 #pragma once
 
 #include <SDL_mixer.h>
 
 // Runs the loop; the show itself waits for the page's start (TromviskStart).
 void RunWebFrameLoop(Mix_Music* music);
-
-// Escape: the show ends at once, with no fade, as natively.
-void EndShowAtOnce();
 
 // Called by the page.
 extern "C" {

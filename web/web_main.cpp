@@ -3,39 +3,25 @@
 // the rest to the browser's animation frames. The page starts the show after
 // the viewer's first click or key, which the browser's audio policy wants.
 #include <GL/gl.h>
-#include <SDL.h>
-#include <SDL_mixer.h>
 
 #include <cstdio>
 
 #include "frame_loop_web.h"
-#include "host/credits.h"
-#include "host/music.h"
-#include "host/start_settings.h"
-#include "host/view.h"
+#include "host/start_up.h"
 #include "host/window.h"
+#include "show/view.h"
 
 int main() {
-    PrintCredits();
-
-    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
-        WriteErrorLine("Failed initializing SDL Video : ");
+    if (!PrintCreditsAndStartVideo()) {
         return kFailureStatus;
     }
-
-    SetupPixelFormat();
     // The page is the window: the show starts in it, and f asks the browser
     // for full screen after a key press, never unasked.
-    VideoFlags &= ~SDL_FULLSCREEN;
-    CreateMyWindow(kCaption, kWidth, kHeight, VideoFlags);
+    Mix_Music* music = OpenWindowAndSound(WindowStart::kWindowed);
+    // A page never exits: what the start-up printed goes to the console now.
+    std::fflush(stdout);
 
-    if (Mix_OpenAudio(kAudioFrequency, AUDIO_S16LSB, kAudioChannels, kAudioChunkSize) < 0) {
-        std::fputs("bajs", stdout); // the show goes on in silence
-        std::fflush(stdout);
-    }
-    Mix_Music* music = LoadMusic("demo.xm");
-
-    Init();
+    SetUpView();
     // The show draws no texture, and the GL emulation turns every frame black
     // with texturing on and nothing bound: take back the one state it leaves.
     glDisable(GL_TEXTURE_2D);

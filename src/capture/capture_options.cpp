@@ -1,10 +1,13 @@
 #include "capture/capture_options.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+
+#include "show/timeline.h"
 
 namespace {
 
@@ -65,6 +68,12 @@ void Size(const std::string& option, const std::string& text, int& width, int& h
 }
 
 } // namespace
+
+std::string SecondsText(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", seconds);
+    return text;
+}
 
 CaptureOptions ParseCaptureOptions(int argc, char** argv) {
     CaptureOptions options;
@@ -177,7 +186,8 @@ Options:
   --fill            fill the whole frame with a wider view (default: the show's
                     own 4:3 picture, with black bars at the sides)
   --from S          start at S seconds of show time (default 0)
-  --to S            end at S seconds of show time (default: the end, 108 s with
+  --to S            end at S seconds of show time (default: the end, )" +
+           SecondsText(kVideoEnd) + R"( s with
                     the fade)
   --motion-rate R   live frame rate whose motion the capture shows (default 300;
                     N or N/D): live, the turns advance once per drawn frame

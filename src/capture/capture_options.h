@@ -35,5 +35,8 @@ struct CaptureOptions {
 // Throws UsageError for anything it cannot take.
 CaptureOptions ParseCaptureOptions(int argc, char** argv);
 
+// Seconds as the help and the errors write them: 108, 2.5.
+std::string SecondsText(double seconds);
+
 // The --help text.
 std::string CaptureUsage(const char* program);

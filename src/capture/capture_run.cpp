@@ -28,14 +28,6 @@ struct QueuedFrame {
     std::int64_t index = 0;
 };
 
-std::string Extension(const std::string& output) {
-    const std::size_t slash = output.find_last_of('/');
-    const std::size_t dot = output.find_last_of('.');
-    return dot == std::string::npos || (slash != std::string::npos && dot < slash)
-               ? std::string()
-               : output.substr(dot);
-}
-
 std::string RateText(std::int64_t num, std::int64_t den) {
     return den == 1 ? std::to_string(num) : std::to_string(num) + "/" + std::to_string(den);
 }
@@ -87,12 +79,13 @@ class EncodingThread {
 } // namespace
 
 void RunCapture(const CaptureOptions& options) {
-    const OutputFormat format = ChooseOutputFormat(options.output);
+    const OutputName name = ParseOutputName(options.output);
+    const OutputFormat format = ChooseOutputFormat(name);
     const CaptureTimeline timeline(options.fpsNum, options.fpsDen, options.motionRateNum,
                                    options.motionRateDen, options.from, options.to);
     if (timeline.FrameCount() == 0) {
         throw UsageError("--from: " + std::to_string(options.from) +
-                         " s is past the end of the video (108 s)");
+                         " s is past the end of the video (" + SecondsText(kVideoEnd) + " s)");
     }
     const std::string music = options.noMusic         ? std::string()
                               : options.music.empty() ? DefaultMusicPath()
@@ -100,7 +93,7 @@ void RunCapture(const CaptureOptions& options) {
 
     ShowRenderer renderer(options.width, options.height, options.samples, options.fill,
                           options.motionRateNum, options.motionRateDen);
-    PendingOutput pending(options.output, format.folder, Extension(options.output));
+    PendingOutput pending(name, format.folder);
     OutputSettings settings;
     settings.format = format;
     settings.path = pending.Path();

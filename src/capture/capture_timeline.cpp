@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "show/show_clock.h"
+#include "show/timeline.h"
 
 namespace {
 

@@ -9,9 +9,7 @@
 #include <cstdint>
 
 #include "show/live_pace.h"
-
-// The end of the video: the show's end and its one-second fade.
-constexpr double kVideoEnd = 108.0;
+#include "show/timeline.h" // kVideoEnd: the show's end and its fade
 
 class CaptureTimeline {
   public:

@@ -4,11 +4,9 @@
 #include <cstring>
 
 #include "music/music_render.h"
-#include "show/show_clock.h"
+#include "show/timeline.h"
 
 namespace {
-
-constexpr int kFadeMilliseconds = 1000; // as the live show fades at its end
 
 // The fade starts with the chunk that is playing when the show ends.
 constexpr std::int64_t kFadeFrame = static_cast<std::int64_t>(kShowEnd) * kMusicRate;
@@ -32,7 +30,7 @@ MusicFeed::~MusicFeed() = default;
 void MusicFeed::RenderChunk() {
     chunkStart_ += kMusicChunkFrames;
     if (!faded_ && chunkStart_ + kMusicChunkFrames > kFadeFrame) {
-        render_->FadeOut(kFadeMilliseconds);
+        render_->FadeOut(kSoundFadeMs); // as the live show fades at its end
         faded_ = true;
     }
     render_->Render(chunk_.data(), kMusicChunkFrames);

@@ -32,28 +32,45 @@ std::string Lower(std::string text) {
 
 } // namespace
 
-OutputFormat ChooseOutputFormat(const std::string& output) {
+OutputName ParseOutputName(const std::string& output) {
+    OutputName name;
+    name.given = output;
+    name.endsInSlash = !output.empty() && output.back() == '/';
+    name.path = output;
+    while (name.path.size() > 1 && name.path.back() == '/') {
+        name.path.pop_back();
+    }
+    const std::size_t slash = name.path.find_last_of('/');
+    if (slash != std::string::npos) {
+        name.folder = name.path.substr(0, slash + 1);
+    }
+    name.base = slash == std::string::npos ? name.path : name.path.substr(slash + 1);
+    const std::size_t dot = name.base.find_last_of('.');
+    if (!name.endsInSlash && dot != std::string::npos && dot != 0) {
+        name.extension = name.base.substr(dot);
+    }
+    return name;
+}
+
+OutputFormat ChooseOutputFormat(const OutputName& output) {
     struct stat status;
-    const bool exists = stat(output.c_str(), &status) == 0;
-    if ((exists && S_ISDIR(status.st_mode)) || output.back() == '/') {
+    const bool exists = stat(output.given.c_str(), &status) == 0;
+    if ((exists && S_ISDIR(status.st_mode)) || output.endsInSlash) {
         return {true, "image2", "png", "pcm_s16le", 44100, kFolderMuxerOptions};
     }
-    const std::size_t slash = output.find_last_of('/');
-    const std::string base = slash == std::string::npos ? output : output.substr(slash + 1);
-    const std::size_t dot = base.find_last_of('.');
-    if (dot == std::string::npos || dot == 0) {
+    if (output.extension.empty()) {
         if (exists) {
-            throw UsageError(output +
+            throw UsageError(output.given +
                              ": exists and is not a folder (give .mp4, .mkv, .webm or a folder)");
         }
         return {true, "image2", "png", "pcm_s16le", 44100, kFolderMuxerOptions}; // a new folder
     }
-    const std::string extension = Lower(base.substr(dot));
+    const std::string extension = Lower(output.extension);
     for (const FormatRow& row : kFormats) {
         if (extension == row.extension) {
             return row.format;
         }
     }
-    throw UsageError(output + ": unknown format '" + extension +
+    throw UsageError(output.given + ": unknown format '" + extension +
                      "' (give .mp4, .mkv, .webm or a folder)");
 }

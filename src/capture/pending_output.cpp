@@ -18,13 +18,6 @@ namespace {
 constexpr mode_t kFolderMode = 0755;
 constexpr mode_t kFileMode = 0644;
 
-std::string Trimmed(std::string path) {
-    while (path.size() > 1 && path.back() == '/') {
-        path.pop_back();
-    }
-    return path;
-}
-
 std::string Reason() {
     return std::strerror(errno);
 }
@@ -55,21 +48,18 @@ std::vector<std::string> CaptureFilesIn(const std::string& folder) {
 
 } // namespace
 
-PendingOutput::PendingOutput(const std::string& output, bool folder, const std::string& extension)
-    : output_(Trimmed(output)), folder_(folder) {
-    const std::size_t slash = output_.find_last_of('/');
-    const std::string dir = slash == std::string::npos ? "." : output_.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? output_ : output_.substr(slash + 1);
-    temporary_ = (slash == std::string::npos ? std::string() : dir) + "." + base + ".part-" +
-                 std::to_string(getpid()) + extension;
+PendingOutput::PendingOutput(const OutputName& output, bool folder)
+    : output_(output.path), folder_(folder) {
+    temporary_ = output.folder + "." + output.base + ".part-" + std::to_string(getpid()) +
+                 output.extension;
     if (folder_) {
         if (mkdir(temporary_.c_str(), kFolderMode) != 0) {
-            throw std::runtime_error("cannot write " + output + ": " + Reason());
+            throw std::runtime_error("cannot write " + output.given + ": " + Reason());
         }
     } else {
         const int fd = open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kFileMode);
         if (fd < 0) {
-            throw std::runtime_error("cannot write " + output + ": " + Reason());
+            throw std::runtime_error("cannot write " + output.given + ": " + Reason());
         }
         close(fd);
     }

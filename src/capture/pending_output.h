@@ -6,11 +6,13 @@
 
 #include <string>
 
+#include "capture/output_format.h"
+
 class PendingOutput {
   public:
     // Creates the temporary file (or folder) now, so that an unwritable place
     // fails before any work. Throws std::runtime_error.
-    PendingOutput(const std::string& output, bool folder, const std::string& extension);
+    PendingOutput(const OutputName& output, bool folder);
     ~PendingOutput(); // removes what was not committed
     PendingOutput(const PendingOutput&) = delete;
     PendingOutput& operator=(const PendingOutput&) = delete;

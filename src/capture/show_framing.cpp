@@ -4,13 +4,15 @@
 
 #include <cmath>
 
-#include "host/view.h"
+#include "show/view.h"
 
 namespace {
 
-constexpr int kShowAspectWide = 4; // the show's window is 800 x 600
-constexpr int kShowAspectHigh = 3;
-constexpr double kShowHeight = 600.0; // where the grid's lines are one pixel wide
+// The show's own picture is 4:3.
+constexpr int kShowAspectWide = kShowWidth;
+constexpr int kShowAspectHigh = kShowHeight;
+// At the show's own height the grid's lines are one pixel wide.
+constexpr double kOneLinePixelHeight = kShowHeight;
 
 // Radical inverse in base `base`: the Halton sequence, evenly spread for any count.
 double Halton(int index, int base) {
@@ -42,7 +44,7 @@ PictureBox FitPicture(int frameWidth, int frameHeight, bool fill) {
 }
 
 void SetUpShowView(PictureBox box, double jitterX, double jitterY) {
-    InitializeOpenGL(box.width, box.height);
+    SetUpViewAtSize(box.width, box.height);
     glViewport(box.x, box.y, box.width, box.height);
     if (jitterX != 0.0 || jitterY != 0.0) {
         // Shift the projected picture by whole clip-space units per pixel.
@@ -54,7 +56,7 @@ void SetUpShowView(PictureBox box, double jitterX, double jitterY) {
         glMultMatrixd(projection);
         glMatrixMode(GL_MODELVIEW);
     }
-    glLineWidth(static_cast<GLfloat>(box.height / kShowHeight));
+    glLineWidth(static_cast<GLfloat>(box.height / kOneLinePixelHeight));
 }
 
 void PassJitter(int pass, int passes, double& x, double& y) {

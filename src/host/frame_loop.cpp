@@ -1,9 +1,13 @@
 #include "host/frame_loop.h"
 
+#include <SDL.h>
+
 #include "host/input.h"
-#include "host/view.h"
+#include "host/music.h"
+#include "host/tick_clock.h"
 #include "host/window.h"
 #include "show/render_scene.h"
+#include "show/timeline.h"
 
 namespace {
 
@@ -74,15 +78,21 @@ bool HandleResize(const SDL_ResizeEvent& resize, bool quitRequested, ModeChanges
     return true;
 }
 
+// The music is left to the process's end: this path never frees it.
+[[noreturn]] void EndShow() {
+    FadeOutSound();
+    Quit(0);
+}
+
 } // namespace
 
-void ResizeVideoMode(int width, int height) {
-    // The start-up flag word asks for full screen; a window the viewer made a
-    // window must stay one when it is resized.
-    const Uint32 flags = (VideoFlags & ~SDL_FULLSCREEN) | (MainWindow->flags & SDL_FULLSCREEN);
-    SetVideoModeOrQuit(width, height, flags, " Failed resizing SDL window : ");
-    ReleaseGrabWhenWindowed();
-    SizeOpenGLScreen(width, height);
+void RenderScene() {
+    const float t = SampleShowClock();
+    DrawShowFrame(t);
+    if (t > kShowEnd) {
+        EndShow(); // the last frame drawn is never shown
+    }
+    SDL_GL_SwapBuffers();
 }
 
 void MainLoop() {

@@ -1,4 +1,5 @@
-// The frame loop: drain the events, then draw one frame.
+// The frame loop: drain the events, then draw one frame, until the show ends
+// or the viewer quits.
 #pragma once
 
 // Returns after a quit request from the window system, once one more frame is drawn.
@@ -7,5 +8,5 @@
 // error line, or, once a quit is requested, ends the drain.
 void MainLoop();
 
-// Re-creates the video mode at a new size, keeping full screen or window as it is now.
-void ResizeVideoMode(int width, int height);
+// Draws and presents one frame at the current show time, or ends the show.
+void RenderScene();

@@ -1,9 +1,8 @@
-// What the show asks for at start-up: its window and its sound device.
+// What the show asks for at start-up: its window's caption and its sound
+// device (the window's size is the show's own, show/view.h).
 #pragma once
 
 constexpr const char* kCaption = "bajs";
-constexpr int kWidth = 800;
-constexpr int kHeight = 600;
 
 constexpr int kAudioFrequency = 44100;
 constexpr int kAudioChannels = 2;

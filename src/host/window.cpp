@@ -1,6 +1,7 @@
 #include "host/window.h"
 
 #include "host/stop_signals.h"
+#include "show/view.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -57,7 +58,7 @@ void ReleaseGrabWhenWindowed() {
     }
 }
 
-void SetupPixelFormat() {
+void SetVideoFlagsAndGlAttributes() {
     VideoFlags = SDL_OPENGL;
     VideoFlags |= SDL_HWPALETTE;
     VideoFlags |= SDL_RESIZABLE;
@@ -92,7 +93,16 @@ void SetVideoModeOrQuit(int width, int height, Uint32 flags, const char* errorLi
     }
 }
 
-void CreateMyWindow(const char* caption, int width, int height, Uint32 flags) {
+void OpenShowWindow(const char* caption, int width, int height, Uint32 flags) {
     SetVideoModeOrQuit(width, height, flags, "Failed to Create Window : ");
     SDL_WM_SetCaption(caption, caption);
+}
+
+void ResizeVideoMode(int width, int height) {
+    // The start-up flag word asks for full screen; a window the viewer made a
+    // window must stay one when it is resized.
+    const Uint32 flags = (VideoFlags & ~SDL_FULLSCREEN) | (MainWindow->flags & SDL_FULLSCREEN);
+    SetVideoModeOrQuit(width, height, flags, " Failed resizing SDL window : ");
+    ReleaseGrabWhenWindowed();
+    SizeView(width, height);
 }

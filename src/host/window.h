@@ -26,5 +26,11 @@ void ReleaseGrabWhenWindowed();
 // line also comes out when a library ends the process inside the mode set.
 void SetVideoModeOrQuit(int width, int height, Uint32 flags, const char* errorLine);
 
-void SetupPixelFormat();
-void CreateMyWindow(const char* caption, int width, int height, Uint32 flags);
+// The start-up flag word (full screen, resizable, OpenGL, and what the
+// hardware offers) and the GL attributes of the window to come.
+void SetVideoFlagsAndGlAttributes();
+// Sets the video mode and names the window; an error line and the end on failure.
+void OpenShowWindow(const char* caption, int width, int height, Uint32 flags);
+
+// Re-creates the video mode at a new size, keeping full screen or window as it is now.
+void ResizeVideoMode(int width, int height);

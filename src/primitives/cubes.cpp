@@ -38,14 +38,14 @@ void DrawCube(float x, float y, float z, int size, Rgb colour) {
 
 } // namespace
 
-void CreateCube(float x, float y, float z, int size) {
+void DrawBlueCube(float x, float y, float z, int size) {
     DrawCube(x, y, z, size, kBlue);
 }
 
-void CreateCube1(float x, float y, float z, int size) {
+void DrawCyanCube(float x, float y, float z, int size) {
     DrawCube(x, y, z, size, kCyan);
 }
 
-void CreateCube2(float x, float y, float z, int size) {
+void DrawMagentaCube(float x, float y, float z, int size) {
     DrawCube(x, y, z, size, kMagenta);
 }

@@ -12,7 +12,7 @@ constexpr float kGroundY = 0.0f;
 
 } // namespace
 
-void Nat() {
+void DrawGrid() {
     // One colour call serves every line.
     glColor3ub(kGreen.red, kGreen.green, kGreen.blue);
     for (float v = -kGridEdge; v <= kGridEdge; v += kLineSpacing) {

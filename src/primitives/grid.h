@@ -2,4 +2,4 @@
 // -50..50 on x and z, both borders included.
 #pragma once
 
-void Nat();
+void DrawGrid();

@@ -40,7 +40,7 @@ float Offset(float value, int step, int extent) {
 
 } // namespace
 
-void CreatePyramid(float x, float y, float z, int halfWidth, int halfHeight) {
+void DrawPyramid(float x, float y, float z, int halfWidth, int halfHeight) {
     glBegin(GL_TRIANGLES);
     for (const PyramidPoint& point : kPyramidTriangles) {
         glColor3ub(point.colour.red, point.colour.green, point.colour.blue);

@@ -3,4 +3,4 @@
 
 // Apex at (x, y + halfHeight, z); square base of edge 2 * halfWidth centred
 // under it at y - halfHeight. The base itself is not drawn.
-void CreatePyramid(float x, float y, float z, int halfWidth, int halfHeight);
+void DrawPyramid(float x, float y, float z, int halfWidth, int halfHeight);

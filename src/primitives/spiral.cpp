@@ -22,7 +22,7 @@ constexpr int kPyramidHalfHeight = 3;
 
 } // namespace
 
-void Spiral() {
+void DrawPyramidSpiral() {
     // Both accumulate in single precision, stored back after every step: this
     // is what lets a 97th pyramid in, just under the angle limit, at the centre.
     float angle = kStartAngle;
@@ -30,7 +30,7 @@ void Spiral() {
     while (angle < kAngleLimit) {
         const float x = cosf(angle) * radius;
         const float z = sinf(angle) * radius;
-        CreatePyramid(x, kPyramidY, z, kPyramidHalfWidth, kPyramidHalfHeight);
+        DrawPyramid(x, kPyramidY, z, kPyramidHalfWidth, kPyramidHalfHeight);
         radius -= kRadiusStep;
         angle += kAngleStep;
     }

@@ -2,4 +2,4 @@
 // ground plane, from radius 40 down to the centre.
 #pragma once
 
-void Spiral();
+void DrawPyramidSpiral();

@@ -85,11 +85,11 @@ static_assert(ColoursFitText(kOpeningBanner) && ColoursFitText(kGreetings) &&
 CubeFunction CubeOfColour(char colour) {
     switch (colour) {
     case 'c':
-        return CreateCube1;
+        return DrawCyanCube;
     case 'm':
-        return CreateCube2;
+        return DrawMagentaCube;
     default:
-        return CreateCube;
+        return DrawBlueCube;
     }
 }
 
@@ -130,7 +130,7 @@ void DrawAddressSlot(int slot) {
     if (slot < 0 || slot >= kAddressSlots) {
         return;
     }
-    DrawCubeGlyph(kWebAddress[slot], kAddressSlotColumns[slot], kAddressTopRow, CreateCube);
+    DrawCubeGlyph(kWebAddress[slot], kAddressSlotColumns[slot], kAddressTopRow, DrawBlueCube);
 }
 
 void DrawGreetings() {

@@ -28,9 +28,9 @@ struct SmallCube {
 // The cyan cube sits inside the blue one and, with no depth test, shows
 // through it; the magenta ones stand off its four vertical edges.
 constexpr SmallCube kInnerAndCornerCubes[] = {
-    {CreateCube1, -0.5f, -0.5f, -0.5f}, {CreateCube2, 1.0f, -0.5f, -2.0f},
-    {CreateCube2, 1.0f, -0.5f, 1.0f},   {CreateCube2, -2.0f, -0.5f, -2.0f},
-    {CreateCube2, -2.0f, -0.5f, 1.0f},
+    {DrawCyanCube, -0.5f, -0.5f, -0.5f}, {DrawMagentaCube, 1.0f, -0.5f, -2.0f},
+    {DrawMagentaCube, 1.0f, -0.5f, 1.0f},   {DrawMagentaCube, -2.0f, -0.5f, -2.0f},
+    {DrawMagentaCube, -2.0f, -0.5f, 1.0f},
 };
 
 } // namespace
@@ -39,7 +39,7 @@ void SpinCube() {
     glRotatef(rotX, 1.0f, 0.0f, 0.0f);
     glRotatef(rotY, 0.0f, 1.0f, 0.0f);
     glRotatef(rotZ, 0.0f, 0.0f, 1.0f);
-    CreateCube(kGroupCubeCorner, kGroupCubeCorner, kGroupCubeCorner, kGroupCubeSize);
+    DrawBlueCube(kGroupCubeCorner, kGroupCubeCorner, kGroupCubeCorner, kGroupCubeSize);
     AdvanceSpin();
 }
 
@@ -56,7 +56,7 @@ void DrawInnerAndCornerCubes() {
 }
 
 void DrawGround() {
-    Nat();
+    DrawGrid();
 }
 
 void ResetTilt() {
@@ -70,7 +70,7 @@ void ReverseSpin() {
 
 void TurnSpiral() {
     glRotatef(rotY, 0.0f, 1.0f, 0.0f);
-    Spiral();
+    DrawPyramidSpiral();
     AdvanceSpiral();
 }
 

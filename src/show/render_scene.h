@@ -8,6 +8,3 @@ void DrawShowFrame(float t);
 // live rate, where a frame's own motion runs at the next seek and a frame
 // drawn twice shows the same moment.
 void DrawShowFrameKeepingTurns(float t);
-
-// Draws and presents one frame at the current show time, or ends the show.
-void RenderScene();

@@ -1,7 +1,7 @@
 // The schedule: what the show draws, and when.
 #pragma once
 
-// Runs, in their fixed order, the entries whose windows hold t.
+// Runs, in their fixed order, the entries whose spans hold t.
 void RunSchedule(float t);
 
 // Runs only what those entries change of the turns, in the same order and

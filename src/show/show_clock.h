@@ -1,10 +1,7 @@
-// The show clock: seconds since the media layer came up.
+// The show clock: seconds since the platform's clock started, from its
+// millisecond tick count. The platform layer samples the ticks.
 #pragma once
 
-#include <SDL.h>
+#include <cstdint>
 
-// Show time of the end title's last moment; the first frame past it ends the show.
-constexpr float kShowEnd = 107.0f;
-
-float ShowClockFromTicks(Uint32 ticks);
-float SampleShowClock();
+float ShowClockFromTicks(std::uint32_t ticks);

@@ -37,7 +37,7 @@ const kMaxDifferingShare = 0.001;
 const kMaxLevels = 2;
 
 // The real binary's frame at `seconds`, held there by the test clock library
-// (tests/clock_shim.c), read back before it is presented; null when the
+// (tests/support/clock_shim.c), read back before it is presented; null when the
 // binary or the library is not given.
 function BinaryFrame(work, seconds) {
   const binary = process.env.TROMVISK_BINARY;

@@ -15,13 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "host/frame_loop.h"
 #include "host/start_settings.h"
-#include "host/view.h"
 #include "host/window.h"
 #include "show/live_pace.h"
 #include "show/motion.h"
 #include "show/render_scene.h"
+#include "show/view.h"
 
 namespace {
 
@@ -44,8 +43,8 @@ bool WritePpm(const std::string& path, int width, int height) {
 
 int main(int argc, char** argv) {
     int first = 1;
-    int width = kWidth;
-    int height = kHeight;
+    int width = kShowWidth;
+    int height = kShowHeight;
     if (argc > 2 && std::string(argv[1]) == "--size") {
         if (std::sscanf(argv[2], "%dx%d", &width, &height) != 2 || width <= 0 || height <= 0) {
             std::fprintf(stderr, "native_frames: --size wants WxH, not %s\n", argv[2]);
@@ -62,10 +61,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "native_frames: cannot start video: %s\n", SDL_GetError());
         return 1;
     }
-    SetupPixelFormat();
-    CreateMyWindow(kCaption, kWidth, kHeight, VideoFlags);
-    Init();
-    if (width != kWidth || height != kHeight) {
+    SetVideoFlagsAndGlAttributes();
+    OpenShowWindow(kCaption, kShowWidth, kShowHeight, VideoFlags);
+    SetUpView();
+    if (width != kShowWidth || height != kShowHeight) {
         ResizeVideoMode(width, height);
     }
 

@@ -6,6 +6,7 @@
 #include "arrangement.h"
 #include "instruments.h"
 #include "notation.h"
+#include "show/timeline.h"
 
 namespace {
 
@@ -269,70 +270,87 @@ std::vector<Phrase> Phrases() {
     return phrases;
 }
 
+// Twelve rows to the second; 24 rows make a bar.
+constexpr int kRowsPerSecond = 12;
+
+constexpr int RowsBetween(float from, float to) {
+    return static_cast<int>((to - from) * kRowsPerSecond);
+}
+
+// An act's length in rows: to the next act's start, the last one to the
+// show's end. The act table (show/timeline.h) holds the times.
+constexpr int ActRows(ShowAct act) {
+    return RowsBetween(ActStart(act), act + 1 < kActCount ? ActStart(static_cast<ShowAct>(act + 1))
+                                                          : kShowEnd);
+}
+
+// The address act in two: the typing up to the tenth glyph, then the build-up.
+constexpr int kTypingRows = RowsBetween(ActStart(kAddressAct), GlyphTyped(10));
+
 // clang-format off
-// The show's acts, and what the music does in each. Twelve rows to the
-// second; 24 rows make a bar.
+// The show's acts, and what the music does in each.
 const std::vector<PatternPlan> kPatterns = {
-    // 0 s, the opening: chords swell, stars, the answer voice hints at the
+    // The opening: chords swell, stars, the answer voice hints at the
     // theme, the bass comes in, a riser and a roll lead into the beat.
-    {"opening", 108, {"Am:2@18 F@24 G@28 E/2@32",
+    {"opening", ActRows(kOpeningAct), {"Am:2@18 F@24 G@28 E/2@32",
                       "stars ~36",
                       "~24 hint ~36",
                       "~84 rise ~23",
                       "~48 b.A@30 p.E ~12",
                       "~48 heart ~24 roll"}},
-    // 9 s, the spinning cube: the beat, the bass and the theme.
-    {"cube", 168, {"hit ~167",
+    // The spinning cube: the beat, the bass and the theme.
+    {"cube", ActRows(kSpinAct), {"hit ~167",
                    "beat@52 beat.b@52 beat@52 beat.b@52 beat@52 beat.b@52 break@52",
                    "b.A b.F b.C b.G b.A b.F b.E",
                    "Am@44 F@44 C@44 G@44 Am@44 F@44 E@44",
                    "~96 e.Am@28 e.F@28 e.E@30",
                    "theme@54 theme.answer@54"}},
-    // 23 s, the inner cubes appear: the lift, higher, with the arpeggio.
-    {"lift", 144, {"hit ~143",
+    // The inner cubes appear: the lift, higher, with the arpeggio.
+    {"lift", ActRows(kInnerCubesAct), {"hit ~143",
                    "drive@54 drive@54 drive@54 drive.b@54 drive@54 fill@54",
                    "b.A b.F b.C b.G b.D b.E",
                    "Am@42 F@42 C@42 G@42 Dm@42 E@42",
                    "arp.Am@34 arp.F@34 arp.C@34 arp.G@34 arp.Dm@36 arp.E@34",
                    "high@56 high.end@56"}},
-    // 35 s, the spin reverses: the turn, everything walks down.
-    {"turn", 144, {"~24 broken@54 broken@54 broken@54 broken@54 tomfill@54",
+    // The spin reverses: the turn, everything walks down.
+    {"turn", ActRows(kReversalAct), {"~24 broken@54 broken@54 broken@54 broken@54 tomfill@54",
                    "k.A k.G k.F k.E k.F k.E",
                    "Am@46 G@46 F@46 E@46 F@46 E@46",
                    "down.Am@34 down.G@34 down.F@34 down.E@34 down.F@36 down.E@34",
                    "turn@56"}},
-    // 47 s, the address is typed out: a quiet pulse under one blip per
-    // glyph, every second from 50 s to 63 s, and the theme slowed down.
-    {"typing", 156, {"hit@40 ~155",
+    // The address is typed out: a quiet pulse under one blip per
+    // glyph, every second from the first glyph to the last, and the theme
+    // slowed down.
+    {"typing", kTypingRows, {"hit@40 ~155",
                      "~12 pulse*6",
                      "~12 p.A p.A p.F p.F p.C p.C",
                      "Am/2@30 Am:2@30 F:2@30 C:2@30",
                      "~36 glyphs.1",
                      "~12 slow@30"}},
     // ...then a build-up into the spiral.
-    {"typing.2", 144, {"pulse pulse pulse pulse build break.2",
+    {"typing.2", ActRows(kAddressAct) - kTypingRows, {"pulse pulse pulse pulse build break.2",
                        "p.G p.G p.D p.D b.E ~24",
                        "G:2@30 Dm:2@32 E.break@38",
                        "glyphs.2 ~72 rise ~23",
                        "~96 arp.E@26 arp.E.half@30 ~12",
                        "slow.2@30 climb@44"}},
-    // 72 s, the pyramid spiral: everything at once, the loudest.
-    {"spiral", 216, {"hit ~95 hit ~119",
+    // The pyramid spiral: everything at once, the loudest.
+    {"spiral", ActRows(kSpiralAct), {"hit ~95 hit ~119",
                      "drive@56 drive@56 drive@56 drive.b@56 drive@56 drive@56 drive@56 drive.b@56 tomfill@56",
                      "r.A r.F r.C r.G r.A r.F r.C r.G b.E",
                      "Am@50 F@50 C@50 G@50 Am@50 F@50 C@50 G@50 E@50",
                      "s.Am@46 s.F@46 s.C@46 s.G@46 s.Am@46 s.F@46 s.C@46 s.G@46 arp.E@46",
                      "~96 sparks ~24",
                      "theme@64 high@56 spiral.end@60"}},
-    // 90 s, the greetings: half time, the melody sings.
-    {"greetings", 120, {"~24 half@52 half@52 half@52 fill@52",
+    // The greetings: half time, the melody sings.
+    {"greetings", ActRows(kGreetingsAct), {"~24 half@52 half@52 half@52 fill@52",
                         "g.F g.C g.G g.A b.E",
                         "F@46 C@46 G@46 Am@46 E@46",
                         "e.F@30 e.C@30 e.G@30 e.Am@30 arp.E@34",
                         "greet@58"}},
-    // 100 s, the end title: the last chord rings, then every voice lets go;
-    // the song ends in silence at 107 s.
-    {"end", 84, {"hit ~83",
+    // The end title: the last chord rings, then every voice lets go;
+    // the song ends in silence at the show's end.
+    {"end", ActRows(kEndTitleAct), {"hit ~83",
                  "stop ~83",
                  "bass.last@40 ~24",
                  "Am.last@34 ~24",
