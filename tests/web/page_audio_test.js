@@ -81,7 +81,7 @@ async function Main() {
                     body: shipped.replace(marker, `${marker}\n<script src="recorder.js"></script>`)},
     '/recorder.js': {type: 'text/javascript', body: kRecorder},
     '/recorder-worklet.js': {type: 'text/javascript',
-                             body: fs.readFileSync(path.join(__dirname, '../web_audio/recorder-worklet.js'))},
+                             body: fs.readFileSync(path.join(__dirname, 'audio/recorder-worklet.js'))},
   });
   const browser = await LaunchBrowser('vulkan');
   try {
