@@ -10,12 +10,16 @@ endif()
 add_executable(soundtrack_mix_tests
   soundtrack_mix_test.cpp
   soundtrack_effects_test.cpp
+  soundtrack_music_test.cpp
+  soundtrack_synth_test.cpp
+  soundtrack_score.cpp
+  soundtrack_spectrum.cpp
   soundtrack_render.cpp
   soundtrack_loudness.cpp
   soundtrack_audio.cpp
   xm_reader.cpp
 )
-target_link_libraries(soundtrack_mix_tests PRIVATE soundtrack PkgConfig::SDLMIXER12
+target_link_libraries(soundtrack_mix_tests PRIVATE soundtrack tromvisk_music PkgConfig::SDLMIXER12
   PkgConfig::SDL12 GTest::gtest_main)
 target_compile_definitions(soundtrack_mix_tests PRIVATE
   SOUNDTRACK_XM_PATH="${CMAKE_BINARY_DIR}/demo.xm"

@@ -1,0 +1,85 @@
+#include "soundtrack_score.h"
+
+#include <stdexcept>
+
+namespace {
+
+constexpr uint8_t kLastNote = 96;
+constexpr uint8_t kTonePortamento = 3;
+constexpr double kSecondsPerTickAtOneBpm = 2.5;
+
+} // namespace
+
+// clang-format off
+const std::vector<Section> kSections = {
+    {"opening",    0.0,   9.0},
+    {"cube",       9.0,  23.0},
+    {"lift",      23.0,  35.0},
+    {"turn",      35.0,  47.0},
+    {"typing",    47.0,  72.0},
+    {"spiral",    72.0,  90.0},
+    {"greetings", 90.0, 100.0},
+    {"end",      100.0, 106.5},
+};
+// clang-format on
+const std::vector<double> kActStarts = {9.0, 23.0, 35.0, 47.0, 72.0, 90.0, 100.0};
+
+const Section& FindSection(const std::string& name) {
+    for (const Section& section : kSections) {
+        if (name == section.name) {
+            return section;
+        }
+    }
+    throw std::runtime_error("no section " + name);
+}
+
+double RowSeconds(const ParsedModule& module) {
+    return module.speed * kSecondsPerTickAtOneBpm / module.bpm;
+}
+
+std::vector<double> OrderStarts(const ParsedModule& module) {
+    std::vector<double> starts;
+    double clock = 0.0;
+    for (int i = 0; i < module.songLength; ++i) {
+        starts.push_back(clock);
+        clock += module.patterns[module.orders[i]].rows * RowSeconds(module);
+    }
+    return starts;
+}
+
+std::vector<NoteEvent> NoteEvents(const ParsedModule& module) {
+    std::vector<NoteEvent> events;
+    std::vector<int> lastInstrument(module.channels, 0);
+    int firstRow = 0;
+    for (int i = 0; i < module.songLength; ++i) {
+        const ParsedPattern& pattern = module.patterns[module.orders[i]];
+        for (size_t c = 0; c < pattern.cells.size(); ++c) {
+            const ParsedCell& cell = pattern.cells[c];
+            const int channel = int(c % module.channels);
+            if (cell.instrument != 0) {
+                lastInstrument[channel] = cell.instrument;
+            }
+            const int instrument = lastInstrument[channel];
+            if (cell.note < 1 || cell.note > kLastNote || instrument == 0 ||
+                size_t(instrument) > module.instruments.size()) {
+                continue;
+            }
+            const int row = firstRow + int(c / module.channels);
+            events.push_back({row, row * RowSeconds(module), channel, cell.note,
+                              module.instruments[instrument - 1].name,
+                              cell.effect == kTonePortamento});
+        }
+        firstRow += pattern.rows;
+    }
+    return events;
+}
+
+std::set<std::string> InstrumentsPlaying(const ParsedModule& module, double from, double to) {
+    std::set<std::string> names;
+    for (const NoteEvent& event : NoteEvents(module)) {
+        if (event.time >= from && event.time < to) {
+            names.insert(event.instrument);
+        }
+    }
+    return names;
+}
