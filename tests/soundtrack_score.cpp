@@ -64,8 +64,9 @@ std::vector<NoteEvent> NoteEvents(const ParsedModule& module) {
                 size_t(instrument) > module.instruments.size()) {
                 continue;
             }
-            const int row = firstRow + int(c / module.channels);
-            events.push_back({row, row * RowSeconds(module), channel, cell.note,
+            const int patternRow = int(c / module.channels);
+            const int row = firstRow + patternRow;
+            events.push_back({row, i, patternRow, row * RowSeconds(module), channel, cell.note,
                               module.instruments[instrument - 1].name,
                               cell.effect == kTonePortamento});
         }

@@ -22,6 +22,8 @@ const Section& FindSection(const std::string& name);
 
 struct NoteEvent {
     int row;       // rows from the song's start
+    int order;     // the order it plays in
+    int patternRow; // rows from its pattern's start
     double time;   // seconds
     int channel;
     uint8_t note;  // 1..96

@@ -31,6 +31,8 @@ enum Channel {
     kLeadCh,
     kAnswerCh,
     kRiserCh,
+    kClapCh,
+    kCounterCh,
     kChannels
 };
 
@@ -59,6 +61,8 @@ const std::vector<Lane> kLanes = {
     {"arp",    LaneKind::Notes,  kArpCh,    Voice::Arp},
     {"lead",   LaneKind::Notes,  kLeadCh,   Voice::Lead,       0, {}, kLeadExpression, kLeadEcho},
     {"answer", LaneKind::Notes,  kAnswerCh, Voice::Answer},
+    {"clap",   LaneKind::Drum,   kClapCh,   Voice::Clap,       ParseNoteName("C-4")},
+    {"counter", LaneKind::Notes, kCounterCh, Voice::Answer},
 };
 // clang-format on
 
@@ -103,7 +107,9 @@ const char kGallop[] = "L . L H L . L H L . L H L . L H";  // shuffled, for the 
 const char kBroken[] = "L . . L . . L . L . . L . . H .";  // three against two, the turn
 const char kPulse[]  = "L . . . . . . . L . . . . . H .";  // under the typing
 const char kWalk[]   = "L . . . . . . . . . L . . . H .";  // half time, the greetings
-// Arpeggios, a bar each over the chord tones a b c d (low to high).
+// Arpeggios, a bar each over the chord tones a b c d (low to high): root,
+// fifth, octave and tenth, an open voicing that leaves the triad's rising
+// thirds to nobody.
 const char kUp[]     = "a b c d a b c d a b c d a b c d";
 const char kDown[]   = "d c b a d c b a d c b a d c b a";
 const char kSpiral[] = "a b c d c b a b c d c b a b c d"; // a six-note turn against the bar
@@ -113,16 +119,20 @@ const char kEighths[] = "a . c . d . c . b . c . d . c .";
 struct ChordNotes {
     const char* name;
     std::vector<std::string> bass; // low, high
-    std::vector<std::string> arp;  // four tones, low to high
+    std::vector<std::string> arp;  // root, fifth, octave, tenth
 };
 // clang-format off
 const ChordNotes kChordNotes[] = {
-    {"Am", {"A-1", "A-2"}, {"A-4", "C-5", "E-5", "A-5"}},
-    {"F",  {"F-1", "F-2"}, {"F-4", "A-4", "C-5", "F-5"}},
-    {"C",  {"C-2", "C-3"}, {"G-4", "C-5", "E-5", "G-5"}},
-    {"G",  {"G-1", "G-2"}, {"G-4", "B-4", "D-5", "G-5"}},
-    {"E",  {"E-1", "E-2"}, {"G#4", "B-4", "E-5", "G#5"}},
-    {"Dm", {"D-2", "D-3"}, {"F-4", "A-4", "D-5", "F-5"}},
+    {"Am", {"A-1", "A-2"}, {"A-4", "E-5", "A-5", "C-6"}},
+    {"F",  {"F-1", "F-2"}, {"F-4", "C-5", "F-5", "A-5"}},
+    {"C",  {"C-2", "C-3"}, {"C-4", "G-4", "C-5", "E-5"}},
+    {"G",  {"G-1", "G-2"}, {"G-4", "D-5", "G-5", "B-5"}},
+    {"E",  {"E-1", "E-2"}, {"E-4", "B-4", "E-5", "G#5"}},
+    {"Dm", {"D-2", "D-3"}, {"D-4", "A-4", "D-5", "F-5"}},
+    // The spiral's key, B minor.
+    {"Bm", {"B-1", "B-2"}, {"B-3", "F#4", "B-4", "D-5"}},
+    {"Em", {"E-1", "E-2"}, {"E-4", "B-4", "E-5", "G-5"}},
+    {"F#", {"F#1", "F#2"}, {"F#4", "C#5", "F#5", "A#5"}},
 };
 // clang-format on
 
@@ -162,6 +172,25 @@ std::vector<Phrase> Phrases() {
                      {"tom",   ". . . . . . . . G-3 . E-3 . C-3 . A-2 A-2"}}, Grid::Shuffle},
         {"half",    {{"kick",  "x.........x....."},
                      {"snare", "........x......."}}, Grid::Shuffle},
+        {"pulse.b", {{"kick",  "5.......4....3.."},
+                     {"snare", "....2.......2..."},
+                     {"open",  "..3...3...3...3."}}, Grid::Shuffle},
+        {"pulse.c", {{"snare", "....3.......3..3"},
+                     {"hat",   "3.2.4.2.3.2.4.2."}}, Grid::Shuffle},
+        {"climax",  {{"kick",  "7...4...7...4..."},
+                     {"snare", "....x.......x..."},
+                     {"clap",  "....x.......x..."},
+                     {"hat",   "65.535.565.535.5"},
+                     {"open",  "..x...x...x...x."}}, Grid::Shuffle},
+        {"climax.b", {{"kick",  "7...4...7..37.3."},
+                     {"snare", "....x..3....x.45"},
+                     {"clap",  "....x.......x..."},
+                     {"hat",   "65.535.565.535.."},
+                     {"open",  "..x...x...x....."}}, Grid::Shuffle},
+        {"climax.fill", {{"kick",  "x.......x...x..."},
+                     {"snare", "....x.....x.5678"},
+                     {"clap",  "....x.......x.x."},
+                     {"tom",   ". . . . . . . . G-3 . E-3 . C-3 . A-2 A-2"}}, Grid::Shuffle},
         {"pulse",   {{"kick",  "5.......4......."},
                      {"snare", "............2..."},
                      {"hat",   "2.1.3.1.2.1.3.1."}}, Grid::Shuffle},
@@ -176,31 +205,34 @@ std::vector<Phrase> Phrases() {
         {"hit",     {{"crash", "x"}}},                         // one row: a new act's downbeat
         {"rise",    {{"riser", "x"}}},                         // two seconds of build-up
 
+        // The hook: B, C held across the beat, E, D; a ninth over A minor
+        // that leans into the chord. It returns in every act, each time
+        // with another rhythm, register or harmony.
         // The theme over Am F C G, and its answer over Am F E.
-        {"theme", {{"lead", "A-4 . C-5 . E-5 . . . D-5 . C-5 . D-5 . E-5 . |"
+        {"theme", {{"lead", "B-4 . . C-5 . . E-5 . D-5 . . . C-5 . A-4 . |"
                             "C-5 . . . . . . . A-4 . . . . . === . |"
                             "G-4 . C-5 . E-5 . . . G-5 . E-5 . D-5 . C-5 . |"
                             "D-5 . . . . . . . B-4 . . . ^D-5 . === ."}}, Grid::Shuffle},
-        {"theme.answer", {{"lead", "A-4 . C-5 . E-5 . . . A-5 . G-5 . E-5 . D-5 . |"
+        {"theme.answer", {{"lead", "B-4 . C-5 . E-5 . . D-5 . . . . A-5 . G-5 . |"
                                    "C-5 . . . ^F-5 . . . E-5 . . . D-5 . C-5 . |"
                                    "B-4 . . . . . . . G#4 . . . . . === ."}}, Grid::Shuffle},
-        // The lift: higher, over Am F C G, then Dm E.
-        {"high", {{"lead", "E-5v48 . . . ^A-5 . . . . . G-5 . E-5 . G-5 . |"
-                           "A-5 . . . C-6 . . . A-5 . F-5 . . . E-5 . |"
-                           "G-5 . . . . . E-5 . C-5 . . . D-5 . E-5 . |"
-                           "D-5 . . . . . . . . . B-4 . ^D-5 . . ."}}, Grid::Shuffle},
+        // The lift: the hook over F, higher, then an octave up over A minor.
+        {"high", {{"lead", "E-5v48 . . F-5 . . A-5 . G-5 . . . F-5 . E-5 . |"
+                           "D-5 . . . G-5 . . . B-5 . A-5 . . . G-5 . |"
+                           "E-5 . . . . . G-5 . C-6 . . . B-5 . G-5 . |"
+                           "B-5 . . C-6 . . E-6 . D-6 . . . . . === ."}}, Grid::Shuffle},
         {"high.end", {{"lead", "F-5 . . . E-5 . D-5 . . . C-5 . D-5 . . . |"
-                               "B-4 . . . . . . . G#4 . . . ^B-4 . === ."}}, Grid::Shuffle},
-        // The turn: everything walks down, Am G F E F E.
+                               "B-4 . . . . . . . G-4 . . . ^D-5 . === ."}}, Grid::Shuffle},
+        // The turn: everything walks down, Am G F E F E; the hook over G.
         {"turn", {{"lead", "A-5 . . . G-5 . . . E-5 . . . C-5 . . . |"
-                           "D-5 . . . B-4 . . . G-4 . . . ^B-4 . . . |"
+                           "F#4 . . G-4 . . B-4 . A-4 . . . ^B-4 . . . |"
                            "C-5 . . . A-4 . . . F-4 . . . ^A-4 . . . |"
                            "B-4 . . . . . . . G#4 . . . E-4 . . . |"
                            "A-4 . . . C-5 . . . F-5 . . . ^E-5 . . . |"
                            "E-5 . . . . . . . D-5 . . . B-4 . === ."}}, Grid::Shuffle},
-        // The typing: the theme slowed down and soft, between the glyphs.
-        {"slow", {{"lead", "E-5 . . . . . . . D-5 . . . C-5 . . . |"
-                           "A-4 . . . . . . . . . . . === . . . |"
+        // The typing: the hook slowed down, between the glyphs.
+        {"slow", {{"lead", "B-4 . . . . . C-5 . . . . . E-5 . . . |"
+                           "D-5 . . . . . . . . . . . === . . . |"
                            "C-5 . . . . . . . D-5 . . . E-5 . . . |"
                            "F-5 . . . . . . . E-5 . . . C-5 . . . |"
                            "E-5 . . . . . . . G-5 . . . E-5 . . . |"
@@ -209,11 +241,30 @@ std::vector<Phrase> Phrases() {
                            "B-4 . . . . . . . . . . . === . . . |"
                            "F-5 . . . . . . . E-5 . . . D-5 . . . |"
                            "A-4 . . . . . . . . . . . === . . ."}}, Grid::Shuffle},
-        {"climb", {{"lead", "E-4 . . . G#4 . . . B-4 . . . E-5 . . . |"
-                            "G#5 . . . . . . . ^B-5 . . . . . === ."}}, Grid::Shuffle},
-        {"spiral.end", {{"lead", "E-5 . . . D-5 . . . B-4 . . . G#4 . === ."}}, Grid::Shuffle},
+        {"climb", {{"lead", "F#4 . . . A#4 . . . C#5 . . . F#5 . . . |"
+                            "A#5 . . . . . . . ^C#6 . . . . . === ."}}, Grid::Shuffle},
+        // The spiral, in B minor over Bm G Em F#: the hook a tone higher,
+        // then new lines; a counter-line below on the answer's voice.
+        {"spiral", {{"lead", "C#5 . . D-5 . . F#5 . E-5 . . . D-5 . C#5 . |"
+                             "B-4 . . . . . . . D-5 . E-5 . ^F#5 . . . |"
+                             "G-5 . . F#5 . . E-5 . D-5 . . . E-5 . G-5 . |"
+                             "F#5 . . . . . . . A#4 . C#5 . E-5 . === . |"
+                             "C#5 . D-5 . F#5 . . E-5 . . . . B-5 . A-5 . |"
+                             "G-5 . . . F#5 . . . E-5 . D-5 . . . B-4 . |"
+                             "E-5 . . F#5 . . G-5 . B-5 . . . A-5 . G-5 . |"
+                             "F#5 . . . . . . . ^A#5 . . . C#6 . . . |"
+                             "B-5 . . . . . . . G#5 . . . E-5 . === ."}}, Grid::Shuffle},
+        {"counter", {{"counter", "D-4 . . . . . . . C#4 . . . . . . . |"
+                                 "B-3 . . . . . . . . . . . D-4 . . . |"
+                                 "E-4 . . . . . . . G-4 . . . . . . . |"
+                                 "F#4 . . . . . . . E-4 . . . C#4 . . . |"
+                                 "D-4 . . . . . . . F#4 . . . . . . . |"
+                                 "G-4 . . . . . . . . . . . B-4 . . . |"
+                                 "B-4 . . . . . . . G-4 . . . . . . . |"
+                                 "A#4 . . . . . . . C#5 . . . . . . . |"
+                                 "B-4 . . . . . . . . . . . === . . ."}}, Grid::Shuffle},
         // The greetings: half time, the melody sings.
-        {"greet", {{"lead", "A-4 . . . . . . . C-5 . . . F-5 . . . |"
+        {"greet", {{"lead", "E-5 . . . F-5 . . . A-5 . . . . . G-5 . |"
                             "E-5 . . . . . . . . . . . D-5 . C-5 . |"
                             "D-5 . . . . . . . B-4 . . . G-4 . . . |"
                             "A-4 . . . . . . . . . . . C-5 . E-5 . |"
@@ -222,13 +273,13 @@ std::vector<Phrase> Phrases() {
         {"last", {{"lead", "A-4 . . . . . . . . . . . . . . . |"
                            ". . . . . . . . . . . . . . . . |"
                            "=== . . . . . . ."}}, Grid::Shuffle},
-        // The opening: the answer voice hints at the theme.
-        {"hint", {{"answer", "A-4v30 . C-5v30 . E-5v34 . . . D-5v30 . C-5v28 . . . . . |"
+        // The opening: the answer voice hints at the hook.
+        {"hint", {{"answer", "B-4v30 . . C-5v30 . . E-5v34 . D-5v30 . . . C-5v28 . . . |"
                              "A-4v26 . . . . . . . . . . . === . . ."}}, Grid::Shuffle},
 
         // Blips: stars at the opening, then one per glyph while the address is
         // typed, a second (twelve rows) apart.
-        {"stars", {{"blip", Every(12, {"E-6v16", ".", "B-5v12", "A-5v14", ".", "E-6v10"})}}},
+        {"stars", {{"blip", Every(12, {"E-6v28", ".", "B-5v24", "A-5v26", ".", "E-6v22"})}}},
         {"glyphs.1", {{"blip", Every(12, {"E-5", "A-5", "C-6", "A-5", "F-5", "G-5", "C-6",
                                           "E-6", "C-6", "D-6"})}}},
         {"glyphs.2", {{"blip", Every(12, {"B-5", "G-5", "D-6", "A-5"})}}},
@@ -237,10 +288,10 @@ std::vector<Phrase> Phrases() {
                                        "D-6", "G-5v40", "B-5", "D-6v40", "G-6", ".", "D-6", "B-5v40"})}}},
 
         // The end: the arpeggio dies away over a bar and a half.
-        {"arp.E.half", {{"arp", "G#4 B-4 E-5 G#5 G#4 B-4 E-5 G#5"}}, Grid::Shuffle},
-        {"E.break", {{"chords", "E . . . . . . . . . . . . . . . | . . . . . . . . === . . . . . . ."}}, Grid::Shuffle},
-        {"outro", {{"arp", "A-5v36 . . . E-5v32 . . . C-5v28 . . . A-4v24 . . . |"
-                           "E-5v18 . . . C-5v14 . . . A-4v10 . . . . . . ."}}, Grid::Shuffle},
+        {"arp.F#.half", {{"arp", "F#4 C#5 F#5 A#5 F#4 C#5 F#5 A#5"}}, Grid::Shuffle},
+        {"F#.break", {{"chords", "F# . . . . . . . . . . . . . . . | . . . . . . . . === . . . . . . ."}}, Grid::Shuffle},
+        {"outro", {{"arp", "C-6v36 . . . A-5v32 . . . E-5v28 . . . A-4v24 . . . |"
+                           "E-5v18 . . . A-4v14 . . . E-4v10 . . . . . . ."}}, Grid::Shuffle},
         {"bass.last", {{"bass", "A-1 . . . . . . . . . . . . . . . | . . . . . . . . . . . . . . . . | === . . . . . . ."}}, Grid::Shuffle},
         {"Am.last",   {{"chords", "Am . . . . . . . . . . . . . . . | . . . . . . . . . . . . . . . . | === . . . . . . ."}}, Grid::Shuffle},
     };
@@ -251,7 +302,7 @@ std::vector<Phrase> Phrases() {
         phrases.push_back({name, {{"chords", Held(name, 16)}}, Grid::Shuffle});
         phrases.push_back({name + "/2", {{"chords", Held(name, 8)}}, Grid::Shuffle});
         phrases.push_back({name + ":2", {{"chords", Held(name, 32)}}, Grid::Shuffle});
-        const std::string root = name.substr(0, 1);
+        const std::string& root = name;
         const std::pair<const char*, const char*> bassFigures[] = {
             {"b.", kBounce}, {"r.", kGallop}, {"k.", kBroken}, {"p.", kPulse}, {"g.", kWalk}};
         for (const auto& [prefix, figure] : bassFigures) {
@@ -273,70 +324,76 @@ std::vector<Phrase> Phrases() {
 // second; 24 rows make a bar.
 const std::vector<PatternPlan> kPatterns = {
     // 0 s, the opening: chords swell, stars, the answer voice hints at the
-    // theme, the bass comes in, a riser and a roll lead into the beat.
+    // hook, the bass comes in, a riser and a roll lead into the beat.
     {"opening", 108, {"Am:2@18 F@24 G@28 E/2@32",
                       "stars ~36",
                       "~24 hint ~36",
                       "~84 rise ~23",
-                      "~48 b.A@30 p.E ~12",
+                      "~48 b.Am@30 p.E ~12",
                       "~48 heart ~24 roll"}},
     // 9 s, the spinning cube: the beat, the bass and the theme.
     {"cube", 168, {"hit ~167",
-                   "beat@52 beat.b@52 beat@52 beat.b@52 beat@52 beat.b@52 break@52",
-                   "b.A b.F b.C b.G b.A b.F b.E",
-                   "Am@44 F@44 C@44 G@44 Am@44 F@44 E@44",
+                   "beat@50 beat.b@50 beat@50 beat.b@50 beat@50 beat.b@50 break@50",
+                   "b.Am b.F b.C b.G b.Am b.F b.E",
+                   "Am@40 F@40 C@40 G@40 Am@40 F@40 E@40",
                    "~96 e.Am@28 e.F@28 e.E@30",
-                   "theme@54 theme.answer@54"}},
-    // 23 s, the inner cubes appear: the lift, higher, with the arpeggio.
+                   "theme@52 theme.answer@52"}},
+    // 23 s, the inner cubes appear: the lift turns aside to F, the hook
+    // higher, the arpeggio in sixteenths; it stops on G, short of home.
     {"lift", 144, {"hit ~143",
-                   "drive@54 drive@54 drive@54 drive.b@54 drive@54 fill@54",
-                   "b.A b.F b.C b.G b.D b.E",
-                   "Am@42 F@42 C@42 G@42 Dm@42 E@42",
-                   "arp.Am@34 arp.F@34 arp.C@34 arp.G@34 arp.Dm@36 arp.E@34",
-                   "high@56 high.end@56"}},
+                   "drive@46 drive@46 drive@46 drive.b@46 drive@46 fill@58",
+                   "b.F b.G b.C b.Am b.Dm b.G",
+                   "F@32 G@32 C@32 Am@32 Dm@32 G@40",
+                   "arp.F@32 arp.G@32 arp.C@32 arp.Am@32 arp.Dm@34 arp.G@32",
+                   "high@48 high.end@48"}},
     // 35 s, the spin reverses: the turn, everything walks down.
-    {"turn", 144, {"~24 broken@54 broken@54 broken@54 broken@54 tomfill@54",
-                   "k.A k.G k.F k.E k.F k.E",
-                   "Am@46 G@46 F@46 E@46 F@46 E@46",
-                   "down.Am@34 down.G@34 down.F@34 down.E@34 down.F@36 down.E@34",
-                   "turn@56"}},
+    {"turn", 144, {"~24 broken@50 broken@50 broken@50 broken@50 tomfill@50",
+                   "~24 k.G k.F k.E k.F k.E",
+                   "Am@20 G@42 F@42 E@42 F@42 E@42",
+                   "~24 down.G@32 down.F@32 down.E@32 down.F@34 down.E@32",
+                   "turn@52"}},
     // 47 s, the address is typed out: a quiet pulse under one blip per
-    // glyph, every second from 50 s to 63 s, and the theme slowed down.
+    // glyph, every second from 50 s to 63 s, the hook slowed down; the
+    // pulse changes every few seconds.
     {"typing", 156, {"hit@40 ~155",
-                     "~12 pulse*6",
-                     "~12 p.A p.A p.F p.F p.C p.C",
-                     "Am/2@30 Am:2@30 F:2@30 C:2@30",
+                     "~12 pulse pulse pulse.b pulse.b pulse.c pulse.c",
+                     "~12 p.Am p.Am p.F p.F ~48",
+                     "~60 e.F@28 e.F@28 ~48",
+                     "Am/2@32 Am:2@32 F:2@32 C:2@32",
                      "~36 glyphs.1",
-                     "~12 slow@30"}},
-    // ...then a build-up into the spiral.
-    {"typing.2", 144, {"pulse pulse pulse pulse build break.2",
-                       "p.G p.G p.D p.D b.E ~24",
-                       "G:2@30 Dm:2@32 E.break@38",
+                     "~12 slow@58"}},
+    // ...then a build-up into the spiral, whose dominant (F#) the break holds.
+    {"typing.2", 144, {"pulse.b pulse.b pulse pulse build break.2",
+                       "p.G p.G p.Dm p.Dm b.F# ~24",
+                       "G:2@36 Dm:2@38 F#.break@42",
                        "glyphs.2 ~72 rise ~23",
-                       "~96 arp.E@26 arp.E.half@30 ~12",
-                       "slow.2@30 climb@44"}},
-    // 72 s, the pyramid spiral: everything at once, the loudest.
+                       "~24 e.G@26 ~48 arp.F#@28 arp.F#.half@30 ~12",
+                       "slow.2@58 climb@52"}},
+    // 72 s, the pyramid spiral: a tone higher, in B minor, the clap and the
+    // counter-line new, everything at once, the loudest.
     {"spiral", 216, {"hit ~95 hit ~119",
-                     "drive@56 drive@56 drive@56 drive.b@56 drive@56 drive@56 drive@56 drive.b@56 tomfill@56",
-                     "r.A r.F r.C r.G r.A r.F r.C r.G b.E",
-                     "Am@50 F@50 C@50 G@50 Am@50 F@50 C@50 G@50 E@50",
-                     "s.Am@46 s.F@46 s.C@46 s.G@46 s.Am@46 s.F@46 s.C@46 s.G@46 arp.E@46",
+                     "climax@54 climax@54 climax@54 climax.b@54 climax@54 climax@54 climax@54 climax.b@54 climax.fill@54",
+                     "r.Bm r.G r.Em r.F# r.Bm r.G r.Em r.F# b.E",
+                     "Bm@40 G@40 Em@40 F#@40 Bm@40 G@40 Em@40 F#@40 E@40",
+                     "s.Bm@44 s.G@44 s.Em@44 s.F#@44 s.Bm@44 s.G@44 s.Em@44 s.F#@44 arp.E@44",
                      "~96 sparks ~24",
-                     "theme@64 high@56 spiral.end@60"}},
-    // 90 s, the greetings: half time, the melody sings.
-    {"greetings", 120, {"~24 half@52 half@52 half@52 fill@52",
-                        "g.F g.C g.G g.A b.E",
-                        "F@46 C@46 G@46 Am@46 E@46",
-                        "e.F@30 e.C@30 e.G@30 e.Am@30 arp.E@34",
-                        "greet@58"}},
+                     "spiral@60",
+                     "counter@26"}},
+    // 90 s, the greetings: back in A minor by a step from E to F, half
+    // time, the melody sings.
+    {"greetings", 120, {"~24 half@50 half@50 half@50 fill@50",
+                        "~24 g.C g.G g.Am b.E",
+                        "F@22 C@44 G@44 Am@44 E@44",
+                        "~24 e.C@30 e.G@30 e.Am@30 arp.E@32",
+                        "greet@62"}},
     // 100 s, the end title: the last chord rings, then every voice lets go;
     // the song ends in silence at 107 s.
     {"end", 84, {"hit ~83",
                  "stop ~83",
                  "bass.last@40 ~24",
-                 "Am.last@34 ~24",
+                 "Am.last@30 ~24",
                  "outro ~36",
-                 "last@44 ~24",
+                 "last@50 ~24",
                  "~48 blip.last ~35"}},
 };
 
