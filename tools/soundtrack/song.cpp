@@ -204,6 +204,10 @@ std::vector<Phrase> Phrases() {
         {"stop",    {{"kick",  "x"}}},                         // one row: the last beat
         {"hit",     {{"crash", "x"}}},                         // one row: a new act's downbeat
         {"rise",    {{"riser", "x"}}},                         // two seconds of build-up
+        {"bass.off",   {{"bass", "==="}}},                     // one row: let the bass go
+        {"chords.off", {{"chords", "==="}}},                   // one row: let the pad go
+        // G until the grid leaves at 65 s, then D minor.
+        {"G.Dm",       {{"chords", Held("G", 40) + Held(" Dm", 24)}}, Grid::Shuffle},
 
         // The hook: B, C held across the beat, E, D; a ninth over A minor
         // that leans into the chord. It returns in every act, each time
@@ -325,12 +329,12 @@ std::vector<Phrase> Phrases() {
 const std::vector<PatternPlan> kPatterns = {
     // 0 s, the opening: chords swell, stars, the answer voice hints at the
     // hook, the bass comes in, a riser and a roll lead into the beat.
-    {"opening", 108, {"Am:2@18 F@24 G@28 E/2@32",
+    {"opening", 108, {"Am:2@18 ~12 F/2@24 G@28 E/2@32",
                       "stars ~36",
                       "~24 hint ~36",
                       "~84 rise ~23",
-                      "~48 b.Am@30 p.E ~12",
-                      "~48 heart ~24 roll"}},
+                      "~60 b.Am@30 p.E",
+                      "~60 heart ~12 roll"}},
     // 9 s, the spinning cube: the beat, the bass and the theme.
     {"cube", 168, {"hit ~167",
                    "beat@50 beat.b@50 beat@50 beat.b@50 beat@50 beat.b@50 break@50",
@@ -348,8 +352,8 @@ const std::vector<PatternPlan> kPatterns = {
                    "high@48 high.end@48"}},
     // 35 s, the spin reverses: the turn, everything walks down.
     {"turn", 144, {"~24 broken@50 broken@50 broken@50 broken@50 tomfill@50",
-                   "~24 k.G k.F k.E k.F k.E",
-                   "Am@20 G@42 F@42 E@42 F@42 E@42",
+                   "bass.off ~23 k.G k.F k.E k.F k.E",
+                   "chords.off ~23 G@42 F@42 E@42 F@42 E@42",
                    "~24 down.G@32 down.F@32 down.E@32 down.F@34 down.E@32",
                    "turn@52"}},
     // 47 s, the address is typed out: a quiet pulse under one blip per
@@ -364,21 +368,20 @@ const std::vector<PatternPlan> kPatterns = {
                      "~12 slow@58"}},
     // ...then a build-up into the spiral, whose dominant (F#) the break holds.
     {"typing.2", 144, {"pulse.b pulse.b pulse pulse build break.2",
-                       "p.G p.G p.Dm p.Dm b.F# ~24",
-                       "G:2@36 Dm:2@38 F#.break@42",
+                       "p.G p.G ~12 p.Dm ~12 b.F# ~24",
+                       "G.Dm@37 F#.break@42",
                        "glyphs.2 ~72 rise ~23",
-                       "~24 e.G@26 ~48 arp.F#@28 arp.F#.half@30 ~12",
+                       "~36 e.G@26 ~36 arp.F#@28 arp.F#.half@30 ~12",
                        "slow.2@58 climb@52"}},
     // 72 s, the pyramid spiral: a tone higher, in B minor, the clap and the
     // counter-line new, everything at once, the loudest.
     {"spiral", 216, {"hit ~95 hit ~119",
                      "climax@54 climax@54 climax@54 climax.b@54 climax@54 climax@54 climax@54 climax.b@54 climax.fill@54",
                      "r.Bm r.G r.Em r.F# r.Bm r.G r.Em r.F# b.E",
-                     "Bm@40 G@40 Em@40 F#@40 Bm@40 G@40 Em@40 F#@40 E@40",
-                     "s.Bm@44 s.G@44 s.Em@44 s.F#@44 s.Bm@44 s.G@44 s.Em@44 s.F#@44 arp.E@44",
-                     "~96 sparks ~24",
+                     "Bm@48 G@48 Em@48 F#@48 Bm@48 G@48 Em@48 F#@48 E@48",
+                     "s.Bm@52 s.G@52 s.Em@52 s.F#@52 s.Bm@52 s.G@52 s.Em@52 s.F#@52 arp.E@52",
                      "spiral@60",
-                     "counter@26"}},
+                     "counter@34"}},
     // 90 s, the greetings: back in A minor by a step from E to F, half
     // time, the melody sings.
     {"greetings", 120, {"~24 half@50 half@50 half@50 fill@50",
