@@ -23,9 +23,9 @@ constexpr double kCrashLevel = 0.5;
 constexpr double kRiserLevel = 0.7;
 constexpr double kBlipLevel = 0.65;
 constexpr double kBassLevel = 0.6;
-constexpr double kPadLevel = 0.4;
+constexpr double kPadLevel = 0.37;
 constexpr double kArpLevel = 0.55;
-constexpr double kLeadLevel = 0.8;
+constexpr double kLeadLevel = 1.0;
 constexpr double kAnswerLevel = 0.8;
 
 // Stereo placement (0 left .. 255 right); the pad's chord tones are placed
@@ -220,7 +220,7 @@ XmInstrument MakeClosedHat() {
 }
 
 XmInstrument MakeOpenHat() {
-    return OneShot("open hat",   Metal(0.6,    0.25,   4500.0,   8000.0,  1.0,  0x0badf00du), kBrightRate,
+    return OneShot("open hat",   Metal(0.45,   0.18,   4500.0,   8000.0,  1.0,  0x0badf00du), kBrightRate,
                    kOpenHatLevel, kHatPan);
 }
 

@@ -42,7 +42,7 @@ const std::vector<uint8_t> kPadPannings = {0x30, 0x80, 0xD0};
 // The lead: a quick glide into "^" notes, then vibrato on notes held for a
 // beat. Its echo answers an eighth later, softer, from the right.
 constexpr Expression kLeadExpression = {0x0C, 3, 0x43, 6};
-constexpr Echo kLeadEcho = {kAnswerCh, Voice::Answer, 3, 45};
+constexpr Echo kLeadEcho = {kAnswerCh, Voice::Answer, 3, 36};
 
 // clang-format off
 // Which channel each lane plays on; lanes sharing a channel must not meet.
@@ -174,7 +174,7 @@ std::vector<Phrase> Phrases() {
                      {"snare", "........x......."}}, Grid::Shuffle},
         {"pulse.b", {{"kick",  "5.......4....3.."},
                      {"snare", "....2.......2..."},
-                     {"open",  "..3...3...3...3."}}, Grid::Shuffle},
+                     {"open",  "..5...5...5...5."}}, Grid::Shuffle},
         {"pulse.c", {{"snare", "....3.......3..3"},
                      {"hat",   "3.2.4.2.3.2.4.2."}}, Grid::Shuffle},
         {"climax",  {{"kick",  "7...4...7...4..."},
@@ -337,8 +337,8 @@ const std::vector<PatternPlan> kPatterns = {
                       "~60 heart ~12 roll"}},
     // 9 s, the spinning cube: the beat, the bass and the theme.
     {"cube", 168, {"hit ~167",
-                   "beat@50 beat.b@50 beat@50 beat.b@50 beat@50 beat.b@50 break@50",
-                   "b.Am b.F b.C b.G b.Am b.F b.E",
+                   "beat@50 beat.b@50 beat@50 fill@50 beat@50 beat.b@50 break@50",
+                   "b.Am@52 b.F@52 b.C@52 b.G@52 b.Am@52 b.F@52 b.E@52",
                    "Am@40 F@40 C@40 G@40 Am@40 F@40 E@40",
                    "~96 e.Am@28 e.F@28 e.E@30",
                    "theme@52 theme.answer@52"}},
@@ -348,7 +348,7 @@ const std::vector<PatternPlan> kPatterns = {
                    "drive@46 drive@46 drive@46 drive.b@46 drive@46 fill@58",
                    "b.F b.G b.C b.Am b.Dm b.G",
                    "F@32 G@32 C@32 Am@32 Dm@32 G@40",
-                   "arp.F@32 arp.G@32 arp.C@32 arp.Am@32 arp.Dm@34 arp.G@32",
+                   "arp.F@44 arp.G@44 arp.C@44 arp.Am@44 arp.Dm@46 arp.G@44",
                    "high@48 high.end@48"}},
     // 35 s, the spin reverses: the turn, everything walks down.
     {"turn", 144, {"~24 broken@50 broken@50 broken@50 broken@50 tomfill@50",
