@@ -215,7 +215,7 @@ std::vector<double> Metal(double seconds, double decaySeconds, double cutoffHz, 
 // clang-format off
 XmInstrument MakeClosedHat() {
     //                                 seconds decay   high-pass low-pass pitch seed
-    return OneShot("closed hat", Metal(0.2,    0.06,   4000.0,   7000.0,  1.0,  0x1234abcdu), kBrightRate,
+    return OneShot("closed hat", Metal(0.2,    0.06,   4000.0,   6000.0,  1.0,  0x1234abcdu), kBrightRate,
                    kClosedHatLevel, kHatPan);
 }
 
@@ -225,7 +225,7 @@ XmInstrument MakeOpenHat() {
 }
 
 XmInstrument MakeCrash() {
-    return OneShot("crash",      Metal(1.6,    0.5,    3000.0,   8000.0,  2.3,  0x7e57c0deu), kBrightRate,
+    return OneShot("crash",      Metal(1.6,    0.5,    3000.0,   7000.0,  2.3,  0x7e57c0deu), kBrightRate,
                    kCrashLevel, kCrashPan);
 }
 // clang-format on

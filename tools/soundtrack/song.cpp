@@ -1,5 +1,7 @@
 #include "song.h"
 
+#include <algorithm>
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -63,6 +65,8 @@ const std::vector<Lane> kLanes = {
     {"answer", LaneKind::Notes,  kAnswerCh, Voice::Answer},
     {"clap",   LaneKind::Drum,   kClapCh,   Voice::Clap,       ParseNoteName("C-4")},
     {"counter", LaneKind::Notes, kCounterCh, Voice::Answer},
+    // The spiral's lead doubled an octave up; the blips rest there.
+    {"double", LaneKind::Notes,  kBlipCh,   Voice::Answer},
 };
 // clang-format on
 
@@ -74,6 +78,29 @@ std::string Fill(const std::string& pattern, const std::string& keys,
     for (char c : pattern) {
         const size_t at = keys.find(c);
         out += at == std::string::npos ? std::string(1, c) : notes[at];
+    }
+    return out;
+}
+
+constexpr char kHighestDoubled = '6';
+
+// A melody an octave higher, plain: glides left out; notes already in the
+// sixth octave stay, inside every player's frequency table.
+std::string OctaveUp(const std::string& melody) {
+    std::string out;
+    size_t at = 0;
+    while (at < melody.size()) {
+        const size_t end = std::min(melody.find(' ', at), melody.size());
+        std::string token = melody.substr(at, end - at);
+        if (!token.empty() && token[0] == '^') {
+            token.erase(0, 1);
+        }
+        if (token.size() >= 3 && token != "===" && std::isdigit(token[2]) &&
+            token[2] < kHighestDoubled) {
+            token = token.substr(0, 2) + char(token[2] + 1);
+        }
+        out += token + (end < melody.size() ? " " : "");
+        at = end + 1;
     }
     return out;
 }
@@ -136,6 +163,18 @@ const ChordNotes kChordNotes[] = {
 };
 // clang-format on
 
+// The spiral's lead, in B minor over Bm G Em F#: the hook a tone higher,
+// then new lines.
+const char kSpiralLead[] = "C#5 . . D-5 . . F#5 . E-5 . . . D-5 . C#5 . |"
+                           "B-4 . . . . . . . D-5 . E-5 . ^F#5 . . . |"
+                           "G-5 . . F#5 . . E-5 . D-5 . . . E-5 . G-5 . |"
+                           "F#5 . . . . . . . A#4 . C#5 . E-5 . === . |"
+                           "C#5 . D-5 . F#5 . . E-5 . . . . B-5 . A-5 . |"
+                           "G-5 . . . F#5 . . . E-5 . D-5 . . . B-4 . |"
+                           "E-5 . . F#5 . . G-5 . B-5 . . . A-5 . G-5 . |"
+                           "F#5 . . . . . . . ^A#5 . . . C#6 . . . |"
+                           "B-5 . . . . . . . G#5 . . . E-5 . === .";
+
 std::vector<Phrase> Phrases() {
     // clang-format off
     std::vector<Phrase> phrases = {
@@ -189,7 +228,7 @@ std::vector<Phrase> Phrases() {
                      {"open",  "..x...x...x....."}}, Grid::Shuffle},
         {"climax.fill", {{"kick",  "x.......x...x..."},
                      {"snare", "....x.....x.5678"},
-                     {"clap",  "....x.......x.x."},
+                     {"clap",  "....x.......x.5."},
                      {"tom",   ". . . . . . . . G-3 . E-3 . C-3 . A-2 A-2"}}, Grid::Shuffle},
         {"pulse",   {{"kick",  "5.......4......."},
                      {"snare", "............2..."},
@@ -249,15 +288,8 @@ std::vector<Phrase> Phrases() {
                             "A#5 . . . . . . . ^C#6 . . . . . === ."}}, Grid::Shuffle},
         // The spiral, in B minor over Bm G Em F#: the hook a tone higher,
         // then new lines; a counter-line below on the answer's voice.
-        {"spiral", {{"lead", "C#5 . . D-5 . . F#5 . E-5 . . . D-5 . C#5 . |"
-                             "B-4 . . . . . . . D-5 . E-5 . ^F#5 . . . |"
-                             "G-5 . . F#5 . . E-5 . D-5 . . . E-5 . G-5 . |"
-                             "F#5 . . . . . . . A#4 . C#5 . E-5 . === . |"
-                             "C#5 . D-5 . F#5 . . E-5 . . . . B-5 . A-5 . |"
-                             "G-5 . . . F#5 . . . E-5 . D-5 . . . B-4 . |"
-                             "E-5 . . F#5 . . G-5 . B-5 . . . A-5 . G-5 . |"
-                             "F#5 . . . . . . . ^A#5 . . . C#6 . . . |"
-                             "B-5 . . . . . . . G#5 . . . E-5 . === ."}}, Grid::Shuffle},
+        {"spiral", {{"lead", kSpiralLead}}, Grid::Shuffle},
+        {"spiral.double", {{"double", OctaveUp(kSpiralLead)}}, Grid::Shuffle},
         {"counter", {{"counter", "D-4 . . . . . . . C#4 . . . . . . . |"
                                  "B-3 . . . . . . . . . . . D-4 . . . |"
                                  "E-4 . . . . . . . G-4 . . . . . . . |"
@@ -381,6 +413,7 @@ const std::vector<PatternPlan> kPatterns = {
                      "Bm@48 G@48 Em@48 F#@48 Bm@48 G@48 Em@48 F#@48 E@48",
                      "s.Bm@52 s.G@52 s.Em@52 s.F#@52 s.Bm@52 s.G@52 s.Em@52 s.F#@52 arp.E@52",
                      "spiral@60",
+                     "spiral.double@20",
                      "counter@34"}},
     // 90 s, the greetings: back in A minor by a step from E to F, half
     // time, the melody sings.
