@@ -82,7 +82,8 @@ std::string Ebur128Report(const std::vector<float>& stereo, const std::string& o
     std::remove(wav.c_str());
     std::remove(log.c_str());
     if (status != 0) {
-        throw std::runtime_error("ffmpeg failed: " + report.substr(report.size() > 400 ? report.size() - 400 : 0));
+        throw std::runtime_error("ffmpeg failed: " +
+                                 report.substr(report.size() > 400 ? report.size() - 400 : 0));
     }
     return report;
 }
@@ -101,7 +102,8 @@ Loudness MeasureLoudness(const std::vector<float>& stereo) {
 LoudnessBlocks MeasureBlocks(const std::vector<float>& stereo) {
     const std::string report = Ebur128Report(stereo, "");
     LoudnessBlocks blocks;
-    for (size_t at = report.find(" t: "); at != std::string::npos; at = report.find(" t: ", at + 1)) {
+    for (size_t at = report.find(" t: "); at != std::string::npos;
+         at = report.find(" t: ", at + 1)) {
         const size_t momentary = report.find(" M:", at);
         if (momentary == std::string::npos) {
             break;
@@ -126,7 +128,8 @@ double IntegratedLoudness(const LoudnessBlocks& blocks, const std::vector<Span>&
             const double end = blocks.ends[i];
             bool within = false;
             for (const Span& span : spans) {
-                within = within || (end - kBlockSeconds >= span.from - 1e-6 && end <= span.to + 1e-6);
+                within =
+                    within || (end - kBlockSeconds >= span.from - 1e-6 && end <= span.to + 1e-6);
             }
             if (within && blocks.momentary[i] > gate) {
                 sum += energy(blocks.momentary[i]);

@@ -29,7 +29,7 @@ constexpr double kLoudestLufs = -14.0;
 constexpr double kHighestTruePeak = -1.0;
 constexpr double kLeastRange = 5.0;
 constexpr double kLeastSideToMidDb = -15.0;
-constexpr double kMostPartBelowMix = 15.0;    // in the full sections
+constexpr double kMostPartBelowMix = 15.0;     // in the full sections
 constexpr double kMostPartBelowSection = 18.0; // in any section where the part plays
 constexpr double kMostRiserBelowMix = 12.0;    // over each of its notes
 constexpr double kClimaxMarginLu = 1.5;
@@ -155,8 +155,8 @@ TEST(SoundtrackMix, EveryPartIsHeardWhereItPlays) {
     std::printf("mix in the full sections: %.1f LUFS\n", fullMix);
     for (const ParsedInstrument& instrument : module.instruments) {
         const std::string& part = instrument.name;
-        const LoudnessBlocks alone = MeasureBlocks(
-            RenderBytesWithLibmikmod(WithOnlyInstruments(ModuleBytes(), {part})));
+        const LoudnessBlocks alone =
+            MeasureBlocks(RenderBytesWithLibmikmod(WithOnlyInstruments(ModuleBytes(), {part})));
         std::printf("%-12s", part.c_str());
         bool inFull = false;
         for (const Section& section : kSections) {
@@ -346,7 +346,6 @@ TEST(SoundtrackMix, ChangesComeWithTheActs) {
     EXPECT_LT(largestDrop, kLargestDropDb)
         << "the music falls away at " << largestDropAt << " s, between acts";
 }
-
 
 // While the address is typed the music keeps moving: something audible
 // changes at least every eight seconds.

@@ -111,9 +111,9 @@ TEST(SoundtrackMusic, KickPunchesThroughTheBass) {
         leads.push_back(10.0 * std::log10((kickEnergy + kFloor) / (bassEnergy + kFloor)));
     }
     ASSERT_FALSE(leads.empty());
-    const double ahead =
-        double(std::count_if(leads.begin(), leads.end(), [](double d) { return d >= kLeastLeadDb; })) /
-        leads.size();
+    const double ahead = double(std::count_if(leads.begin(), leads.end(),
+                                              [](double d) { return d >= kLeastLeadDb; })) /
+                         leads.size();
     std::vector<double> sorted = leads;
     std::sort(sorted.begin(), sorted.end());
     std::printf("%zu kicks: %.0f %% at least 3 dB over the bass in 30-130 Hz, median %+.1f dB\n",

@@ -21,14 +21,14 @@ extern const std::vector<double> kActStarts;
 const Section& FindSection(const std::string& name);
 
 struct NoteEvent {
-    int row;       // rows from the song's start
-    int order;     // the order it plays in
+    int row;        // rows from the song's start
+    int order;      // the order it plays in
     int patternRow; // rows from its pattern's start
-    double time;   // seconds
+    double time;    // seconds
     int channel;
-    uint8_t note;  // 1..96
+    uint8_t note; // 1..96
     std::string instrument;
-    bool glide;    // a tone portamento into the note, not a new strike
+    bool glide; // a tone portamento into the note, not a new strike
 };
 
 constexpr int kRowsPerBar = 24;

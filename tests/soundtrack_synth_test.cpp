@@ -23,10 +23,10 @@ TEST(SoundtrackSynth, ResonantLowPassIsStableAtEveryCutoff) {
             double highest = 0.0;
             for (int i = 0; i < kFrames; ++i) {
                 const double progress = double(i) / kFrames;
-                const double cutoff =
-                    sweep == 0   ? kLowestHz
-                    : sweep == 1 ? kHighestHz
-                                 : kLowestHz * std::pow(kHighestHz / kLowestHz, progress);
+                const double cutoff = sweep == 0 ? kLowestHz
+                                      : sweep == 1
+                                          ? kHighestHz
+                                          : kLowestHz * std::pow(kHighestHz / kLowestHz, progress);
                 const double out =
                     ResonantLowPass(filter, NextNoise(noise), cutoff, kRate, damping);
                 highest = std::max(highest, std::isfinite(out) ? std::fabs(out) : 1e300);

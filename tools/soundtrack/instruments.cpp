@@ -142,11 +142,11 @@ XmInstrument MakeClap() {
     for (size_t i = 0; i < signal.size(); ++i) {
         const double t = i / kBrightRate;
         const int burst = std::min(kBursts - 1, int(t / kBurstSeconds));
-        const double envelope =
-            t < kBursts * kBurstSeconds
-                ? std::exp(-(t - burst * kBurstSeconds) / kBurstDecaySeconds)
-                : std::exp(-(t - kBursts * kBurstSeconds) / kTailSeconds);
-        signal[i] = envelope * LowPass(highCut2, LowPass(highCut, HighPass(lowCut, NextNoise(noise))));
+        const double envelope = t < kBursts * kBurstSeconds
+                                    ? std::exp(-(t - burst * kBurstSeconds) / kBurstDecaySeconds)
+                                    : std::exp(-(t - kBursts * kBurstSeconds) / kTailSeconds);
+        signal[i] =
+            envelope * LowPass(highCut2, LowPass(highCut, HighPass(lowCut, NextNoise(noise))));
     }
     Saturate(signal, kDrive);
     return OneShot("clap", signal, kBrightRate, kClapLevel, kClapPan);
@@ -200,8 +200,8 @@ std::vector<double> Metal(double seconds, double decaySeconds, double cutoffHz, 
             metal += std::sin(2.0 * kPi * hz * pitch * t) >= 0.0 ? 1.0 : -1.0;
         }
         const double raw = metal / std::size(kSquareHz) + kNoiseGain * NextNoise(noise);
-        signal[i] = LowPass(secondTop,
-                            LowPass(firstTop, HighPass(secondCut, HighPass(firstCut, raw))));
+        signal[i] =
+            LowPass(secondTop, LowPass(firstTop, HighPass(secondCut, HighPass(firstCut, raw))));
     }
     Saturate(signal, kDrive);
     for (size_t i = 0; i < signal.size(); ++i) {
