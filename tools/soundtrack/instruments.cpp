@@ -215,12 +215,12 @@ std::vector<double> Metal(double seconds, double decaySeconds, double cutoffHz, 
 // clang-format off
 XmInstrument MakeClosedHat() {
     //                                 seconds decay   high-pass low-pass pitch seed
-    return OneShot("closed hat", Metal(0.2,    0.06,   4000.0,   6000.0,  1.0,  0x1234abcdu), kBrightRate,
+    return OneShot("closed hat", Metal(0.2,    0.06,   4000.0,   5000.0,  1.0,  0x1234abcdu), kBrightRate,
                    kClosedHatLevel, kHatPan);
 }
 
 XmInstrument MakeOpenHat() {
-    return OneShot("open hat",   Metal(0.45,   0.18,   4500.0,   8000.0,  1.0,  0x0badf00du), kBrightRate,
+    return OneShot("open hat",   Metal(0.45,   0.18,   4500.0,   6500.0,  1.0,  0x0badf00du), kBrightRate,
                    kOpenHatLevel, kHatPan);
 }
 

@@ -182,10 +182,10 @@ std::vector<Phrase> Phrases() {
         // x = full, digits = eighths of full.
         {"beat",    {{"kick",  "x.......x..3..4."},
                      {"snare", "....x.......x..."},
-                     {"hat",   "x.4xx.4xx.5xx.4x"}}, Grid::Shuffle},
+                     {"hat",   "6.4664.66.566.46"}}, Grid::Shuffle},
         {"beat.b",  {{"kick",  "x.......x..3..4."},
                      {"snare", "....x.......x..3"},
-                     {"hat",   "x.4xx.4xx.5x...."},
+                     {"hat",   "6.4664.66.56...."},
                      {"open",  "............x..."}}, Grid::Shuffle},
         {"drive",   {{"kick",  "x...5...x...5..."},
                      {"snare", "....x.......x..."},
