@@ -405,8 +405,8 @@ const std::vector<PatternPlan> kPatterns = {
                        "glyphs.2 ~72 rise ~23",
                        "~36 e.G@26 ~36 arp.F#@28 arp.F#.half@30 ~12",
                        "slow.2@58 climb@52"}},
-    // 72 s, the pyramid spiral: a tone higher, in B minor, the clap and the
-    // counter-line new, everything at once, the loudest.
+    // 72 s, the pyramid spiral: a tone higher, in B minor, the clap, the
+    // counter-line and the lead's octave new, everything at once, the loudest.
     {"spiral", 216, {"hit ~95 hit ~119",
                      "climax@54 climax@54 climax@54 climax.b@54 climax@54 climax@54 climax@54 climax.b@54 climax.fill@54",
                      "r.Bm r.G r.Em r.F# r.Bm r.G r.Em r.F# b.E",
