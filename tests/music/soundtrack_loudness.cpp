@@ -62,7 +62,10 @@ double SummaryValue(const std::string& report, const std::string& label) {
 
 } // namespace
 
-Loudness MeasureLoudness(const std::vector<float>& stereo) {
+namespace {
+
+// FFmpeg's ebur128 report (every 100 ms block, then the summary) for the samples.
+std::string Ebur128Report(const std::vector<float>& stereo, const std::string& options) {
     const std::string ffmpeg = FFMPEG_PATH;
     if (ffmpeg.empty()) {
         throw std::runtime_error("ffmpeg was not found when the build was configured");
@@ -71,7 +74,7 @@ Loudness MeasureLoudness(const std::vector<float>& stereo) {
     const std::string log = TemporaryPath("soundtrack-loudness-log");
     WriteFloatWav(wav, stereo);
     const std::string command = ShellQuoted(ffmpeg) + " -nostdin -hide_banner -nostats -i " +
-                                ShellQuoted(wav) + " -af ebur128=peak=true -f null - 2> " +
+                                ShellQuoted(wav) + " -af ebur128" + options + " -f null - 2> " +
                                 ShellQuoted(log);
     const int status = std::system(command.c_str());
     std::ifstream in(log);
@@ -79,13 +82,68 @@ Loudness MeasureLoudness(const std::vector<float>& stereo) {
     std::remove(wav.c_str());
     std::remove(log.c_str());
     if (status != 0) {
-        throw std::runtime_error("ffmpeg failed: " + report);
+        throw std::runtime_error("ffmpeg failed: " +
+                                 report.substr(report.size() > 400 ? report.size() - 400 : 0));
     }
+    return report;
+}
+
+} // namespace
+
+Loudness MeasureLoudness(const std::vector<float>& stereo) {
+    const std::string report = Ebur128Report(stereo, "=peak=true");
     Loudness loudness;
     loudness.integrated = SummaryValue(report, "I:");
     loudness.range = SummaryValue(report, "LRA:");
     loudness.truePeak = SummaryValue(report, "Peak:");
     return loudness;
+}
+
+LoudnessBlocks MeasureBlocks(const std::vector<float>& stereo) {
+    const std::string report = Ebur128Report(stereo, "");
+    LoudnessBlocks blocks;
+    for (size_t at = report.find(" t: "); at != std::string::npos;
+         at = report.find(" t: ", at + 1)) {
+        const size_t momentary = report.find(" M:", at);
+        if (momentary == std::string::npos) {
+            break;
+        }
+        blocks.ends.push_back(std::stod(report.substr(at + 4, 16)));
+        blocks.momentary.push_back(std::stod(report.substr(momentary + 3, 16)));
+    }
+    return blocks;
+}
+
+double IntegratedLoudness(const LoudnessBlocks& blocks, const std::vector<Span>& spans) {
+    constexpr double kBlockSeconds = 0.4;
+    constexpr double kAbsoluteGate = -70.0;
+    constexpr double kRelativeGate = -10.0;
+    constexpr double kOffset = -0.691; // BS.1770's constant between energy and LUFS
+    auto energy = [](double lufs) { return std::pow(10.0, (lufs - kOffset) / 10.0); };
+    auto lufs = [](double e) { return kOffset + 10.0 * std::log10(e); };
+    auto mean = [&](double gate) {
+        double sum = 0.0;
+        int count = 0;
+        for (size_t i = 0; i < blocks.ends.size(); ++i) {
+            const double end = blocks.ends[i];
+            bool within = false;
+            for (const Span& span : spans) {
+                within =
+                    within || (end - kBlockSeconds >= span.from - 1e-6 && end <= span.to + 1e-6);
+            }
+            if (within && blocks.momentary[i] > gate) {
+                sum += energy(blocks.momentary[i]);
+                ++count;
+            }
+        }
+        return count == 0 ? 0.0 : sum / count;
+    };
+    const double ungated = mean(kAbsoluteGate);
+    if (ungated == 0.0) {
+        return -999.0;
+    }
+    const double gated = mean(std::max(kAbsoluteGate, lufs(ungated) + kRelativeGate));
+    return gated == 0.0 ? -999.0 : lufs(gated);
 }
 
 std::vector<float> Slice(const std::vector<float>& stereo, double start, double seconds) {

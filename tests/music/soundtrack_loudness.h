@@ -15,6 +15,23 @@ struct Loudness {
 // float so nothing clips on the way); throws when FFmpeg is missing or fails.
 Loudness MeasureLoudness(const std::vector<float>& stereo);
 
+// The momentary loudness (LUFS, over 400 ms) that FFmpeg's ebur128 reports
+// every 100 ms, by the time each block ends: one run of FFmpeg, from which the
+// integrated loudness of any stretch follows.
+struct LoudnessBlocks {
+    std::vector<double> ends;
+    std::vector<double> momentary;
+};
+LoudnessBlocks MeasureBlocks(const std::vector<float>& stereo);
+
+// Integrated loudness (LUFS) of the blocks that lie within the spans, gated
+// as EBU R128 gates it (-70 LUFS, then 10 LU under the mean).
+struct Span {
+    double from; // seconds
+    double to;
+};
+double IntegratedLoudness(const LoudnessBlocks& blocks, const std::vector<Span>& spans);
+
 // `seconds` of stereo from `start`, cut to what there is.
 std::vector<float> Slice(const std::vector<float>& stereo, double start, double seconds);
 

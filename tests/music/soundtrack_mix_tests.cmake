@@ -11,9 +11,13 @@ tromvisk_test(soundtrack_mix_tests LABEL slow
   SOURCES
     soundtrack_mix_test.cpp
     soundtrack_effects_test.cpp
+    soundtrack_music_test.cpp
+    soundtrack_synth_test.cpp
+    soundtrack_score.cpp
+    soundtrack_spectrum.cpp
     soundtrack_render.cpp
     soundtrack_loudness.cpp
-  LINK soundtrack xm_reader mixer_playback
+  LINK soundtrack tromvisk_music xm_reader mixer_playback
   DEFINITIONS
     SOUNDTRACK_XM_PATH="${CMAKE_BINARY_DIR}/demo.xm"
     OPENMPT123_PATH="${SOUNDTRACK_OPENMPT123}"

@@ -10,6 +10,7 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include "music/music_render.h"
 #include "soundtrack_audio.h"
 #include "xm_reader.h"
 
@@ -101,6 +102,20 @@ std::vector<float> RenderWithMixer(const std::string& xmPath) {
     return capture.samples;
 }
 
+std::vector<float> RenderWithLibmikmod(const std::string& xmPath) {
+    MusicRender render(xmPath);
+    std::vector<int16_t> chunk(size_t(kMusicChunkFrames) * kMusicChannels);
+    std::vector<float> samples;
+    const auto bound = size_t(std::chrono::seconds(kPlayBound).count()) * kMusicRate;
+    while (render.Playing() && samples.size() / kMusicChannels < bound) {
+        render.Render(chunk.data(), kMusicChunkFrames);
+        for (int16_t value : chunk) {
+            samples.push_back(float(value) / kFullScale);
+        }
+    }
+    return samples;
+}
+
 std::vector<float> RenderWithOpenMpt(const std::string& xmPath) {
     const std::string player = OPENMPT123_PATH;
     if (player.empty()) {
@@ -156,6 +171,10 @@ std::string WriteTemporaryModule(const std::vector<uint8_t>& bytes, const std::s
 
 std::vector<float> RenderBytesWithMixer(const std::vector<uint8_t>& bytes) {
     return RenderBytes(bytes, RenderWithMixer);
+}
+
+std::vector<float> RenderBytesWithLibmikmod(const std::vector<uint8_t>& bytes) {
+    return RenderBytes(bytes, RenderWithLibmikmod);
 }
 
 std::vector<float> RenderBytesWithOpenMpt(const std::vector<uint8_t>& bytes) {

@@ -13,6 +13,11 @@
 // first callback that plays the music to the last, so that sample 0 is the
 // song's time 0 (up to the mixer's chunk of ~6 ms at the end).
 std::vector<float> RenderWithMixer(const std::string& xmPath);
+// libmikmod driven directly as SDL_mixer drives it (the show's samples, bit
+// for bit, without waiting on an audio thread): from time 0 to the end of the
+// chunk in which the song ends. Not to be mixed with RenderWithMixer in one
+// process: both own libmikmod's globals.
+std::vector<float> RenderWithLibmikmod(const std::string& xmPath);
 // Empty when the player is missing or fails; the player's path is in the
 // failure message of the tests that use it.
 std::vector<float> RenderWithOpenMpt(const std::string& xmPath);
@@ -29,5 +34,6 @@ std::string WriteTemporaryModule(const std::vector<uint8_t>& bytes, const std::s
 
 // Renders of a module given as bytes.
 std::vector<float> RenderBytesWithMixer(const std::vector<uint8_t>& bytes);
+std::vector<float> RenderBytesWithLibmikmod(const std::vector<uint8_t>& bytes);
 std::vector<float> RenderBytesWithOpenMpt(const std::vector<uint8_t>& bytes);
 std::vector<float> RenderBytesWithXmp(const std::vector<uint8_t>& bytes);

@@ -13,23 +13,25 @@ namespace {
 // Mix levels: each sample's peak as a fraction of full scale. XM has no
 // per-instrument gain besides the data itself, and the volume column is kept
 // for the music's dynamics.
-constexpr double kKickLevel = 0.65;
-constexpr double kSnareLevel = 0.5;
+constexpr double kKickLevel = 0.6;
+constexpr double kSnareLevel = 0.55;
+constexpr double kClapLevel = 0.7;
 constexpr double kTomLevel = 0.9;
 constexpr double kClosedHatLevel = 0.65;
 constexpr double kOpenHatLevel = 0.56;
 constexpr double kCrashLevel = 0.5;
-constexpr double kRiserLevel = 0.25;
+constexpr double kRiserLevel = 0.7;
 constexpr double kBlipLevel = 0.65;
 constexpr double kBassLevel = 0.6;
-constexpr double kPadLevel = 0.5;
+constexpr double kPadLevel = 0.37;
 constexpr double kArpLevel = 0.55;
-constexpr double kLeadLevel = 0.8;
+constexpr double kLeadLevel = 1.0;
 constexpr double kAnswerLevel = 0.8;
 
 // Stereo placement (0 left .. 255 right); the pad's chord tones are placed
 // by the song, note by note.
 constexpr uint8_t kSnarePan = 112;
+constexpr uint8_t kClapPan = 150;
 constexpr uint8_t kTomPan = 144;
 constexpr uint8_t kHatPan = 184;
 constexpr uint8_t kCrashPan = 80;
@@ -70,10 +72,10 @@ XmInstrument OneShot(const std::string& name, std::vector<double> signal, double
 
 XmInstrument MakeKick() {
     constexpr double kSeconds = 0.42;
-    constexpr double kStartHz = 165.0;
-    constexpr double kEndHz = 52.0;
-    constexpr double kSweepSeconds = 0.032;
-    constexpr double kDecaySeconds = 0.16;
+    constexpr double kStartHz = 190.0;
+    constexpr double kEndHz = 62.0; // above the bass's lowest roots (41-55 Hz)
+    constexpr double kSweepSeconds = 0.028;
+    constexpr double kDecaySeconds = 0.2;
     constexpr double kClickSeconds = 0.003;
     constexpr double kClickGain = 0.35;
     constexpr double kDrive = 2.5;
@@ -98,16 +100,16 @@ XmInstrument MakeSnare() {
     constexpr double kSeconds = 0.32;
     constexpr double kLowHz = 188.0;
     constexpr double kHighHz = 335.0;
-    constexpr double kLowGain = 0.6;
-    constexpr double kHighGain = 0.35;
-    constexpr double kToneSeconds = 0.06;
-    constexpr double kNoiseSeconds = 0.16;
-    constexpr double kNoiseGain = 0.9;
+    constexpr double kLowGain = 1.0;
+    constexpr double kHighGain = 0.5;
+    constexpr double kToneSeconds = 0.08;
+    constexpr double kNoiseSeconds = 0.12;
+    constexpr double kNoiseGain = 0.55;
     constexpr double kDrive = 3.0; // squashes the crack so the body carries
     std::vector<double> signal = Silence(kSeconds, kBrightRate);
     NoiseSource noise{0x2f5a9e37u};
     constexpr double kHissLowHz = 900.0;
-    constexpr double kHissHighHz = 9000.0;
+    constexpr double kHissHighHz = 5000.0;
     OnePole lowCut = MakeOnePole(kHissLowHz, kBrightRate);
     OnePole highCut = MakeOnePole(kHissHighHz, kBrightRate);
     for (size_t i = 0; i < signal.size(); ++i) {
@@ -119,6 +121,35 @@ XmInstrument MakeSnare() {
         signal[i] = std::tanh(kDrive * (tone + kNoiseGain * hiss * std::exp(-t / kNoiseSeconds)));
     }
     return OneShot("snare", signal, kBrightRate, kSnareLevel, kSnarePan);
+}
+
+// Three quick bursts of band-limited noise and a short tail: hands together,
+// the layer the climax adds on the backbeat.
+XmInstrument MakeClap() {
+    constexpr double kSeconds = 0.3;
+    constexpr double kBurstSeconds = 0.009;
+    constexpr int kBursts = 3;
+    constexpr double kBurstDecaySeconds = 0.003;
+    constexpr double kTailSeconds = 0.09;
+    constexpr double kLowHz = 900.0;
+    constexpr double kHighHz = 3200.0;
+    constexpr double kDrive = 2.0;
+    std::vector<double> signal = Silence(kSeconds, kBrightRate);
+    NoiseSource noise{0x3c1a9f05u};
+    OnePole lowCut = MakeOnePole(kLowHz, kBrightRate);
+    OnePole highCut = MakeOnePole(kHighHz, kBrightRate);
+    OnePole highCut2 = MakeOnePole(kHighHz, kBrightRate);
+    for (size_t i = 0; i < signal.size(); ++i) {
+        const double t = i / kBrightRate;
+        const int burst = std::min(kBursts - 1, int(t / kBurstSeconds));
+        const double envelope = t < kBursts * kBurstSeconds
+                                    ? std::exp(-(t - burst * kBurstSeconds) / kBurstDecaySeconds)
+                                    : std::exp(-(t - kBursts * kBurstSeconds) / kTailSeconds);
+        signal[i] =
+            envelope * LowPass(highCut2, LowPass(highCut, HighPass(lowCut, NextNoise(noise))));
+    }
+    Saturate(signal, kDrive);
+    return OneShot("clap", signal, kBrightRate, kClapLevel, kClapPan);
 }
 
 // Pitched: note C-3 settles at 130.8 Hz, so fills can walk down the toms.
@@ -150,8 +181,8 @@ XmInstrument MakeTom() {
 // Six detuned square waves through a high-pass, as in analogue drum machines,
 // with some noise on top; saturated so that the edges of the squares do not
 // stand out as spikes: a metallic hiss with little crest.
-std::vector<double> Metal(double seconds, double decaySeconds, double cutoffHz, double pitch,
-                          uint32_t seed) {
+std::vector<double> Metal(double seconds, double decaySeconds, double cutoffHz, double topHz,
+                          double pitch, uint32_t seed) {
     constexpr double kSquareHz[] = {205.3, 304.4, 369.6, 522.7, 540.0, 800.0};
     constexpr double kNoiseGain = 0.5;
     constexpr double kAttackSeconds = 0.002;
@@ -160,6 +191,8 @@ std::vector<double> Metal(double seconds, double decaySeconds, double cutoffHz, 
     NoiseSource noise{seed};
     OnePole firstCut = MakeOnePole(cutoffHz, kBrightRate);
     OnePole secondCut = MakeOnePole(cutoffHz, kBrightRate);
+    OnePole firstTop = MakeOnePole(topHz, kBrightRate); // keeps the sizzle out of the top octave
+    OnePole secondTop = MakeOnePole(topHz, kBrightRate);
     for (size_t i = 0; i < signal.size(); ++i) {
         const double t = i / kBrightRate;
         double metal = 0.0;
@@ -167,7 +200,8 @@ std::vector<double> Metal(double seconds, double decaySeconds, double cutoffHz, 
             metal += std::sin(2.0 * kPi * hz * pitch * t) >= 0.0 ? 1.0 : -1.0;
         }
         const double raw = metal / std::size(kSquareHz) + kNoiseGain * NextNoise(noise);
-        signal[i] = HighPass(secondCut, HighPass(firstCut, raw));
+        signal[i] =
+            LowPass(secondTop, LowPass(firstTop, HighPass(secondCut, HighPass(firstCut, raw))));
     }
     Saturate(signal, kDrive);
     for (size_t i = 0; i < signal.size(); ++i) {
@@ -180,18 +214,18 @@ std::vector<double> Metal(double seconds, double decaySeconds, double cutoffHz, 
 
 // clang-format off
 XmInstrument MakeClosedHat() {
-    //                                 seconds decay   high-pass pitch seed
-    return OneShot("closed hat", Metal(0.2,    0.07,   5000.0,   1.0,  0x1234abcdu), kBrightRate,
+    //                                 seconds decay   high-pass low-pass pitch seed
+    return OneShot("closed hat", Metal(0.2,    0.06,   4000.0,   5000.0,  1.0,  0x1234abcdu), kBrightRate,
                    kClosedHatLevel, kHatPan);
 }
 
 XmInstrument MakeOpenHat() {
-    return OneShot("open hat",   Metal(0.6,    0.25,   6500.0,   1.0,  0x0badf00du), kBrightRate,
+    return OneShot("open hat",   Metal(0.45,   0.18,   4500.0,   6500.0,  1.0,  0x0badf00du), kBrightRate,
                    kOpenHatLevel, kHatPan);
 }
 
 XmInstrument MakeCrash() {
-    return OneShot("crash",      Metal(1.6,    0.5,    3500.0,   2.3,  0x7e57c0deu), kBrightRate,
+    return OneShot("crash",      Metal(1.6,    0.5,    3000.0,   7000.0,  2.3,  0x7e57c0deu), kBrightRate,
                    kCrashLevel, kCrashPan);
 }
 // clang-format on
@@ -202,7 +236,7 @@ XmInstrument MakeRiser() {
     constexpr double kSeconds = 2.0;
     constexpr double kStartHz = 180.0;
     constexpr double kEndHz = 7000.0;
-    constexpr double kStartGain = 0.06;
+    constexpr double kStartGain = 0.15;
     constexpr double kDamping = 0.5;
     std::vector<double> signal = Silence(kSeconds, kDrumRate);
     NoiseSource noise{0x0ddba11u};
@@ -251,8 +285,9 @@ XmInstrument MakeBass() {
     }
     XmInstrument bass;
     bass.name = "bass";
-    // Plucked: falls from full to a steady level while the note is held.
-    bass.volumeEnvelope.points = {{0, 64}, {10, 46}, {60, 34}, {200, 28}};
+    // Plucked: swells in over three ticks, so the kick it lands with is heard
+    // first, then falls to a steady level while the note is held.
+    bass.volumeEnvelope.points = {{0, 12}, {3, 64}, {12, 46}, {60, 34}, {200, 28}};
     bass.fadeout = 3000;
     bass.sample = MakeSample("bass", ToFrames(RenderLoop(kFramesPerCycle, partials), kBassLevel),
                              1.0 / kFramesPerCycle, kCentrePanning);
@@ -386,5 +421,6 @@ std::vector<XmInstrument> BuildInstruments() {
     instruments[size_t(Voice::Arp)] = MakeArp();
     instruments[size_t(Voice::Lead)] = MakeLead();
     instruments[size_t(Voice::Answer)] = MakeAnswer();
+    instruments[size_t(Voice::Clap)] = MakeClap();
     return instruments;
 }

@@ -1,5 +1,5 @@
 // The song's instruments, every one synthesised here: drums, bass, pad,
-// arpeggio, lead and its answering voice, and the effects (riser, typing blip).
+// arpeggio, lead and its answering voice, the climax's clap, and the effects (riser, typing blip).
 #pragma once
 
 #include <cstdint>
@@ -22,6 +22,7 @@ enum class Voice {
     Arp,
     Lead,
     Answer,
+    Clap,
     Count
 };
 

@@ -1,5 +1,7 @@
 #include "song.h"
 
+#include <algorithm>
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,8 @@ enum Channel {
     kLeadCh,
     kAnswerCh,
     kRiserCh,
+    kClapCh,
+    kCounterCh,
     kChannels
 };
 
@@ -42,7 +46,7 @@ const std::vector<uint8_t> kPadPannings = {0x30, 0x80, 0xD0};
 // The lead: a quick glide into "^" notes, then vibrato on notes held for a
 // beat. Its echo answers an eighth later, softer, from the right.
 constexpr Expression kLeadExpression = {0x0C, 3, 0x43, 6};
-constexpr Echo kLeadEcho = {kAnswerCh, Voice::Answer, 3, 45};
+constexpr Echo kLeadEcho = {kAnswerCh, Voice::Answer, 3, 36};
 
 // clang-format off
 // Which channel each lane plays on; lanes sharing a channel must not meet.
@@ -61,6 +65,10 @@ const std::vector<Lane> kLanes = {
     {"arp",    LaneKind::Notes,  kArpCh,    Voice::Arp},
     {"lead",   LaneKind::Notes,  kLeadCh,   Voice::Lead,       0, {}, kLeadExpression, kLeadEcho},
     {"answer", LaneKind::Notes,  kAnswerCh, Voice::Answer},
+    {"clap",   LaneKind::Drum,   kClapCh,   Voice::Clap,       ParseNoteName("C-4")},
+    {"counter", LaneKind::Notes, kCounterCh, Voice::Answer},
+    // The spiral's lead doubled an octave up; the blips rest there.
+    {"double", LaneKind::Notes,  kBlipCh,   Voice::Answer},
 };
 // clang-format on
 
@@ -72,6 +80,29 @@ std::string Fill(const std::string& pattern, const std::string& keys,
     for (char c : pattern) {
         const size_t at = keys.find(c);
         out += at == std::string::npos ? std::string(1, c) : notes[at];
+    }
+    return out;
+}
+
+constexpr char kHighestDoubled = '6';
+
+// A melody an octave higher, plain: glides left out; notes already in the
+// sixth octave stay, inside every player's frequency table.
+std::string OctaveUp(const std::string& melody) {
+    std::string out;
+    size_t at = 0;
+    while (at < melody.size()) {
+        const size_t end = std::min(melody.find(' ', at), melody.size());
+        std::string token = melody.substr(at, end - at);
+        if (!token.empty() && token[0] == '^') {
+            token.erase(0, 1);
+        }
+        if (token.size() >= 3 && token != "===" && std::isdigit(token[2]) &&
+            token[2] < kHighestDoubled) {
+            token = token.substr(0, 2) + char(token[2] + 1);
+        }
+        out += token + (end < melody.size() ? " " : "");
+        at = end + 1;
     }
     return out;
 }
@@ -105,7 +136,9 @@ const char kGallop[] = "L . L H L . L H L . L H L . L H";  // shuffled, for the 
 const char kBroken[] = "L . . L . . L . L . . L . . H .";  // three against two, the turn
 const char kPulse[]  = "L . . . . . . . L . . . . . H .";  // under the typing
 const char kWalk[]   = "L . . . . . . . . . L . . . H .";  // half time, the greetings
-// Arpeggios, a bar each over the chord tones a b c d (low to high).
+// Arpeggios, a bar each over the chord tones a b c d (low to high): root,
+// fifth, octave and tenth, an open voicing that leaves the triad's rising
+// thirds to nobody.
 const char kUp[]     = "a b c d a b c d a b c d a b c d";
 const char kDown[]   = "d c b a d c b a d c b a d c b a";
 const char kSpiral[] = "a b c d c b a b c d c b a b c d"; // a six-note turn against the bar
@@ -115,18 +148,34 @@ const char kEighths[] = "a . c . d . c . b . c . d . c .";
 struct ChordNotes {
     const char* name;
     std::vector<std::string> bass; // low, high
-    std::vector<std::string> arp;  // four tones, low to high
+    std::vector<std::string> arp;  // root, fifth, octave, tenth
 };
 // clang-format off
 const ChordNotes kChordNotes[] = {
-    {"Am", {"A-1", "A-2"}, {"A-4", "C-5", "E-5", "A-5"}},
-    {"F",  {"F-1", "F-2"}, {"F-4", "A-4", "C-5", "F-5"}},
-    {"C",  {"C-2", "C-3"}, {"G-4", "C-5", "E-5", "G-5"}},
-    {"G",  {"G-1", "G-2"}, {"G-4", "B-4", "D-5", "G-5"}},
-    {"E",  {"E-1", "E-2"}, {"G#4", "B-4", "E-5", "G#5"}},
-    {"Dm", {"D-2", "D-3"}, {"F-4", "A-4", "D-5", "F-5"}},
+    {"Am", {"A-1", "A-2"}, {"A-4", "E-5", "A-5", "C-6"}},
+    {"F",  {"F-1", "F-2"}, {"F-4", "C-5", "F-5", "A-5"}},
+    {"C",  {"C-2", "C-3"}, {"C-4", "G-4", "C-5", "E-5"}},
+    {"G",  {"G-1", "G-2"}, {"G-4", "D-5", "G-5", "B-5"}},
+    {"E",  {"E-1", "E-2"}, {"E-4", "B-4", "E-5", "G#5"}},
+    {"Dm", {"D-2", "D-3"}, {"D-4", "A-4", "D-5", "F-5"}},
+    // The spiral's key, B minor.
+    {"Bm", {"B-1", "B-2"}, {"B-3", "F#4", "B-4", "D-5"}},
+    {"Em", {"E-1", "E-2"}, {"E-4", "B-4", "E-5", "G-5"}},
+    {"F#", {"F#1", "F#2"}, {"F#4", "C#5", "F#5", "A#5"}},
 };
 // clang-format on
+
+// The spiral's lead, in B minor over Bm G Em F#: the hook a tone higher,
+// then new lines.
+const char kSpiralLead[] = "C#5 . . D-5 . . F#5 . E-5 . . . D-5 . C#5 . |"
+                           "B-4 . . . . . . . D-5 . E-5 . ^F#5 . . . |"
+                           "G-5 . . F#5 . . E-5 . D-5 . . . E-5 . G-5 . |"
+                           "F#5 . . . . . . . A#4 . C#5 . E-5 . === . |"
+                           "C#5 . D-5 . F#5 . . E-5 . . . . B-5 . A-5 . |"
+                           "G-5 . . . F#5 . . . E-5 . D-5 . . . B-4 . |"
+                           "E-5 . . F#5 . . G-5 . B-5 . . . A-5 . G-5 . |"
+                           "F#5 . . . . . . . ^A#5 . . . C#6 . . . |"
+                           "B-5 . . . . . . . G#5 . . . E-5 . === .";
 
 std::vector<Phrase> Phrases() {
     // clang-format off
@@ -135,10 +184,10 @@ std::vector<Phrase> Phrases() {
         // x = full, digits = eighths of full.
         {"beat",    {{"kick",  "x.......x..3..4."},
                      {"snare", "....x.......x..."},
-                     {"hat",   "x.4xx.4xx.5xx.4x"}}, Grid::Shuffle},
+                     {"hat",   "6.4664.66.566.46"}}, Grid::Shuffle},
         {"beat.b",  {{"kick",  "x.......x..3..4."},
                      {"snare", "....x.......x..3"},
-                     {"hat",   "x.4xx.4xx.5x...."},
+                     {"hat",   "6.4664.66.56...."},
                      {"open",  "............x..."}}, Grid::Shuffle},
         {"drive",   {{"kick",  "x...5...x...5..."},
                      {"snare", "....x.......x..."},
@@ -164,6 +213,25 @@ std::vector<Phrase> Phrases() {
                      {"tom",   ". . . . . . . . G-3 . E-3 . C-3 . A-2 A-2"}}, Grid::Shuffle},
         {"half",    {{"kick",  "x.........x....."},
                      {"snare", "........x......."}}, Grid::Shuffle},
+        {"pulse.b", {{"kick",  "5.......4....3.."},
+                     {"snare", "....2.......2..."},
+                     {"open",  "..5...5...5...5."}}, Grid::Shuffle},
+        {"pulse.c", {{"snare", "....3.......3..3"},
+                     {"hat",   "3.2.4.2.3.2.4.2."}}, Grid::Shuffle},
+        {"climax",  {{"kick",  "7...4...7...4..."},
+                     {"snare", "....x.......x..."},
+                     {"clap",  "....x.......x..."},
+                     {"hat",   "65.535.565.535.5"},
+                     {"open",  "..x...x...x...x."}}, Grid::Shuffle},
+        {"climax.b", {{"kick",  "7...4...7..37.3."},
+                     {"snare", "....x..3....x.45"},
+                     {"clap",  "....x.......x..."},
+                     {"hat",   "65.535.565.535.."},
+                     {"open",  "..x...x...x....."}}, Grid::Shuffle},
+        {"climax.fill", {{"kick",  "x.......x...x..."},
+                     {"snare", "....x.....x.5678"},
+                     {"clap",  "....x.......x.5."},
+                     {"tom",   ". . . . . . . . G-3 . E-3 . C-3 . A-2 A-2"}}, Grid::Shuffle},
         {"pulse",   {{"kick",  "5.......4......."},
                      {"snare", "............2..."},
                      {"hat",   "2.1.3.1.2.1.3.1."}}, Grid::Shuffle},
@@ -177,32 +245,39 @@ std::vector<Phrase> Phrases() {
         {"stop",    {{"kick",  "x"}}},                         // one row: the last beat
         {"hit",     {{"crash", "x"}}},                         // one row: a new act's downbeat
         {"rise",    {{"riser", "x"}}},                         // two seconds of build-up
+        {"bass.off",   {{"bass", "==="}}},                     // one row: let the bass go
+        {"chords.off", {{"chords", "==="}}},                   // one row: let the pad go
+        // G until the grid leaves at 65 s, then D minor.
+        {"G.Dm",       {{"chords", Held("G", 40) + Held(" Dm", 24)}}, Grid::Shuffle},
 
+        // The hook: B, C held across the beat, E, D; a ninth over A minor
+        // that leans into the chord. It returns in every act, each time
+        // with another rhythm, register or harmony.
         // The theme over Am F C G, and its answer over Am F E.
-        {"theme", {{"lead", "A-4 . C-5 . E-5 . . . D-5 . C-5 . D-5 . E-5 . |"
+        {"theme", {{"lead", "B-4 . . C-5 . . E-5 . D-5 . . . C-5 . A-4 . |"
                             "C-5 . . . . . . . A-4 . . . . . === . |"
                             "G-4 . C-5 . E-5 . . . G-5 . E-5 . D-5 . C-5 . |"
                             "D-5 . . . . . . . B-4 . . . ^D-5 . === ."}}, Grid::Shuffle},
-        {"theme.answer", {{"lead", "A-4 . C-5 . E-5 . . . A-5 . G-5 . E-5 . D-5 . |"
+        {"theme.answer", {{"lead", "B-4 . C-5 . E-5 . . D-5 . . . . A-5 . G-5 . |"
                                    "C-5 . . . ^F-5 . . . E-5 . . . D-5 . C-5 . |"
                                    "B-4 . . . . . . . G#4 . . . . . === ."}}, Grid::Shuffle},
-        // The lift: higher, over Am F C G, then Dm E.
-        {"high", {{"lead", "E-5v48 . . . ^A-5 . . . . . G-5 . E-5 . G-5 . |"
-                           "A-5 . . . C-6 . . . A-5 . F-5 . . . E-5 . |"
-                           "G-5 . . . . . E-5 . C-5 . . . D-5 . E-5 . |"
-                           "D-5 . . . . . . . . . B-4 . ^D-5 . . ."}}, Grid::Shuffle},
+        // The lift: the hook over F, higher, then an octave up over A minor.
+        {"high", {{"lead", "E-5v48 . . F-5 . . A-5 . G-5 . . . F-5 . E-5 . |"
+                           "D-5 . . . G-5 . . . B-5 . A-5 . . . G-5 . |"
+                           "E-5 . . . . . G-5 . C-6 . . . B-5 . G-5 . |"
+                           "B-5 . . C-6 . . E-6 . D-6 . . . . . === ."}}, Grid::Shuffle},
         {"high.end", {{"lead", "F-5 . . . E-5 . D-5 . . . C-5 . D-5 . . . |"
-                               "B-4 . . . . . . . G#4 . . . ^B-4 . === ."}}, Grid::Shuffle},
-        // The turn: everything walks down, Am G F E F E.
+                               "B-4 . . . . . . . G-4 . . . ^D-5 . === ."}}, Grid::Shuffle},
+        // The turn: everything walks down, Am G F E F E; the hook over G.
         {"turn", {{"lead", "A-5 . . . G-5 . . . E-5 . . . C-5 . . . |"
-                           "D-5 . . . B-4 . . . G-4 . . . ^B-4 . . . |"
+                           "F#4 . . G-4 . . B-4 . A-4 . . . ^B-4 . . . |"
                            "C-5 . . . A-4 . . . F-4 . . . ^A-4 . . . |"
                            "B-4 . . . . . . . G#4 . . . E-4 . . . |"
                            "A-4 . . . C-5 . . . F-5 . . . ^E-5 . . . |"
                            "E-5 . . . . . . . D-5 . . . B-4 . === ."}}, Grid::Shuffle},
-        // The typing: the theme slowed down and soft, between the glyphs.
-        {"slow", {{"lead", "E-5 . . . . . . . D-5 . . . C-5 . . . |"
-                           "A-4 . . . . . . . . . . . === . . . |"
+        // The typing: the hook slowed down, between the glyphs.
+        {"slow", {{"lead", "B-4 . . . . . C-5 . . . . . E-5 . . . |"
+                           "D-5 . . . . . . . . . . . === . . . |"
                            "C-5 . . . . . . . D-5 . . . E-5 . . . |"
                            "F-5 . . . . . . . E-5 . . . C-5 . . . |"
                            "E-5 . . . . . . . G-5 . . . E-5 . . . |"
@@ -211,11 +286,23 @@ std::vector<Phrase> Phrases() {
                            "B-4 . . . . . . . . . . . === . . . |"
                            "F-5 . . . . . . . E-5 . . . D-5 . . . |"
                            "A-4 . . . . . . . . . . . === . . ."}}, Grid::Shuffle},
-        {"climb", {{"lead", "E-4 . . . G#4 . . . B-4 . . . E-5 . . . |"
-                            "G#5 . . . . . . . ^B-5 . . . . . === ."}}, Grid::Shuffle},
-        {"spiral.end", {{"lead", "E-5 . . . D-5 . . . B-4 . . . G#4 . === ."}}, Grid::Shuffle},
+        {"climb", {{"lead", "F#4 . . . A#4 . . . C#5 . . . F#5 . . . |"
+                            "A#5 . . . . . . . ^C#6 . . . . . === ."}}, Grid::Shuffle},
+        // The spiral, in B minor over Bm G Em F#: the hook a tone higher,
+        // then new lines; a counter-line below on the answer's voice.
+        {"spiral", {{"lead", kSpiralLead}}, Grid::Shuffle},
+        {"spiral.double", {{"double", OctaveUp(kSpiralLead)}}, Grid::Shuffle},
+        {"counter", {{"counter", "D-4 . . . . . . . C#4 . . . . . . . |"
+                                 "B-3 . . . . . . . . . . . D-4 . . . |"
+                                 "E-4 . . . . . . . G-4 . . . . . . . |"
+                                 "F#4 . . . . . . . E-4 . . . C#4 . . . |"
+                                 "D-4 . . . . . . . F#4 . . . . . . . |"
+                                 "G-4 . . . . . . . . . . . B-4 . . . |"
+                                 "B-4 . . . . . . . G-4 . . . . . . . |"
+                                 "A#4 . . . . . . . C#5 . . . . . . . |"
+                                 "B-4 . . . . . . . . . . . === . . ."}}, Grid::Shuffle},
         // The greetings: half time, the melody sings.
-        {"greet", {{"lead", "A-4 . . . . . . . C-5 . . . F-5 . . . |"
+        {"greet", {{"lead", "E-5 . . . F-5 . . . A-5 . . . . . G-5 . |"
                             "E-5 . . . . . . . . . . . D-5 . C-5 . |"
                             "D-5 . . . . . . . B-4 . . . G-4 . . . |"
                             "A-4 . . . . . . . . . . . C-5 . E-5 . |"
@@ -224,13 +311,13 @@ std::vector<Phrase> Phrases() {
         {"last", {{"lead", "A-4 . . . . . . . . . . . . . . . |"
                            ". . . . . . . . . . . . . . . . |"
                            "=== . . . . . . ."}}, Grid::Shuffle},
-        // The opening: the answer voice hints at the theme.
-        {"hint", {{"answer", "A-4v30 . C-5v30 . E-5v34 . . . D-5v30 . C-5v28 . . . . . |"
+        // The opening: the answer voice hints at the hook.
+        {"hint", {{"answer", "B-4v30 . . C-5v30 . . E-5v34 . D-5v30 . . . C-5v28 . . . |"
                              "A-4v26 . . . . . . . . . . . === . . ."}}, Grid::Shuffle},
 
         // Blips: stars at the opening, then one per glyph while the address is
         // typed, a second (twelve rows) apart.
-        {"stars", {{"blip", Every(12, {"E-6v16", ".", "B-5v12", "A-5v14", ".", "E-6v10"})}}},
+        {"stars", {{"blip", Every(12, {"E-6v28", ".", "B-5v24", "A-5v26", ".", "E-6v22"})}}},
         {"glyphs.1", {{"blip", Every(12, {"E-5", "A-5", "C-6", "A-5", "F-5", "G-5", "C-6",
                                           "E-6", "C-6", "D-6"})}}},
         {"glyphs.2", {{"blip", Every(12, {"B-5", "G-5", "D-6", "A-5"})}}},
@@ -239,10 +326,10 @@ std::vector<Phrase> Phrases() {
                                        "D-6", "G-5v40", "B-5", "D-6v40", "G-6", ".", "D-6", "B-5v40"})}}},
 
         // The end: the arpeggio dies away over a bar and a half.
-        {"arp.E.half", {{"arp", "G#4 B-4 E-5 G#5 G#4 B-4 E-5 G#5"}}, Grid::Shuffle},
-        {"E.break", {{"chords", "E . . . . . . . . . . . . . . . | . . . . . . . . === . . . . . . ."}}, Grid::Shuffle},
-        {"outro", {{"arp", "A-5v36 . . . E-5v32 . . . C-5v28 . . . A-4v24 . . . |"
-                           "E-5v18 . . . C-5v14 . . . A-4v10 . . . . . . ."}}, Grid::Shuffle},
+        {"arp.F#.half", {{"arp", "F#4 C#5 F#5 A#5 F#4 C#5 F#5 A#5"}}, Grid::Shuffle},
+        {"F#.break", {{"chords", "F# . . . . . . . . . . . . . . . | . . . . . . . . === . . . . . . ."}}, Grid::Shuffle},
+        {"outro", {{"arp", "C-6v36 . . . A-5v32 . . . E-5v28 . . . A-4v24 . . . |"
+                           "E-5v18 . . . A-4v14 . . . E-4v10 . . . . . . ."}}, Grid::Shuffle},
         {"bass.last", {{"bass", "A-1 . . . . . . . . . . . . . . . | . . . . . . . . . . . . . . . . | === . . . . . . ."}}, Grid::Shuffle},
         {"Am.last",   {{"chords", "Am . . . . . . . . . . . . . . . | . . . . . . . . . . . . . . . . | === . . . . . . ."}}, Grid::Shuffle},
     };
@@ -253,7 +340,7 @@ std::vector<Phrase> Phrases() {
         phrases.push_back({name, {{"chords", Held(name, 16)}}, Grid::Shuffle});
         phrases.push_back({name + "/2", {{"chords", Held(name, 8)}}, Grid::Shuffle});
         phrases.push_back({name + ":2", {{"chords", Held(name, 32)}}, Grid::Shuffle});
-        const std::string root = name.substr(0, 1);
+        const std::string& root = name;
         const std::pair<const char*, const char*> bassFigures[] = {
             {"b.", kBounce}, {"r.", kGallop}, {"k.", kBroken}, {"p.", kPulse}, {"g.", kWalk}};
         for (const auto& [prefix, figure] : bassFigures) {
@@ -291,71 +378,76 @@ constexpr int kTypingRows = RowsBetween(ActStart(kAddressAct), GlyphTyped(10));
 // The show's acts, and what the music does in each.
 const std::vector<PatternPlan> kPatterns = {
     // The opening: chords swell, stars, the answer voice hints at the
-    // theme, the bass comes in, a riser and a roll lead into the beat.
-    {"opening", ActRows(kOpeningAct), {"Am:2@18 F@24 G@28 E/2@32",
+    // hook, the bass comes in, a riser and a roll lead into the beat.
+    {"opening", ActRows(kOpeningAct), {"Am:2@18 ~12 F/2@24 G@28 E/2@32",
                       "stars ~36",
                       "~24 hint ~36",
                       "~84 rise ~23",
-                      "~48 b.A@30 p.E ~12",
-                      "~48 heart ~24 roll"}},
+                      "~60 b.Am@30 p.E",
+                      "~60 heart ~12 roll"}},
     // The spinning cube: the beat, the bass and the theme.
     {"cube", ActRows(kSpinAct), {"hit ~167",
-                   "beat@52 beat.b@52 beat@52 beat.b@52 beat@52 beat.b@52 break@52",
-                   "b.A b.F b.C b.G b.A b.F b.E",
-                   "Am@44 F@44 C@44 G@44 Am@44 F@44 E@44",
+                   "beat@50 beat.b@50 beat@50 fill@50 beat@50 beat.b@50 break@50",
+                   "b.Am@52 b.F@52 b.C@52 b.G@52 b.Am@52 b.F@52 b.E@52",
+                   "Am@40 F@40 C@40 G@40 Am@40 F@40 E@40",
                    "~96 e.Am@28 e.F@28 e.E@30",
-                   "theme@54 theme.answer@54"}},
-    // The inner cubes appear: the lift, higher, with the arpeggio.
+                   "theme@52 theme.answer@52"}},
+    // The inner cubes appear: the lift turns aside to F, the hook
+    // higher, the arpeggio in sixteenths; it stops on G, short of home.
     {"lift", ActRows(kInnerCubesAct), {"hit ~143",
-                   "drive@54 drive@54 drive@54 drive.b@54 drive@54 fill@54",
-                   "b.A b.F b.C b.G b.D b.E",
-                   "Am@42 F@42 C@42 G@42 Dm@42 E@42",
-                   "arp.Am@34 arp.F@34 arp.C@34 arp.G@34 arp.Dm@36 arp.E@34",
-                   "high@56 high.end@56"}},
+                   "drive@46 drive@46 drive@46 drive.b@46 drive@46 fill@58",
+                   "b.F b.G b.C b.Am b.Dm b.G",
+                   "F@32 G@32 C@32 Am@32 Dm@32 G@40",
+                   "arp.F@44 arp.G@44 arp.C@44 arp.Am@44 arp.Dm@46 arp.G@44",
+                   "high@48 high.end@48"}},
     // The spin reverses: the turn, everything walks down.
-    {"turn", ActRows(kReversalAct), {"~24 broken@54 broken@54 broken@54 broken@54 tomfill@54",
-                   "k.A k.G k.F k.E k.F k.E",
-                   "Am@46 G@46 F@46 E@46 F@46 E@46",
-                   "down.Am@34 down.G@34 down.F@34 down.E@34 down.F@36 down.E@34",
-                   "turn@56"}},
+    {"turn", ActRows(kReversalAct), {"~24 broken@50 broken@50 broken@50 broken@50 tomfill@50",
+                   "bass.off ~23 k.G k.F k.E k.F k.E",
+                   "chords.off ~23 G@42 F@42 E@42 F@42 E@42",
+                   "~24 down.G@32 down.F@32 down.E@32 down.F@34 down.E@32",
+                   "turn@52"}},
     // The address is typed out: a quiet pulse under one blip per
-    // glyph, every second from the first glyph to the last, and the theme
-    // slowed down.
+    // glyph, every second from the first glyph to the last, the hook slowed down; the
+    // pulse changes every few seconds.
     {"typing", kTypingRows, {"hit@40 ~155",
-                     "~12 pulse*6",
-                     "~12 p.A p.A p.F p.F p.C p.C",
-                     "Am/2@30 Am:2@30 F:2@30 C:2@30",
+                     "~12 pulse pulse pulse.b pulse.b pulse.c pulse.c",
+                     "~12 p.Am p.Am p.F p.F ~48",
+                     "~60 e.F@28 e.F@28 ~48",
+                     "Am/2@32 Am:2@32 F:2@32 C:2@32",
                      "~36 glyphs.1",
-                     "~12 slow@30"}},
-    // ...then a build-up into the spiral.
-    {"typing.2", ActRows(kAddressAct) - kTypingRows, {"pulse pulse pulse pulse build break.2",
-                       "p.G p.G p.D p.D b.E ~24",
-                       "G:2@30 Dm:2@32 E.break@38",
+                     "~12 slow@58"}},
+    // ...then a build-up into the spiral, whose dominant (F#) the break holds.
+    {"typing.2", ActRows(kAddressAct) - kTypingRows, {"pulse.b pulse.b pulse pulse build break.2",
+                       "p.G p.G ~12 p.Dm ~12 b.F# ~24",
+                       "G.Dm@37 F#.break@42",
                        "glyphs.2 ~72 rise ~23",
-                       "~96 arp.E@26 arp.E.half@30 ~12",
-                       "slow.2@30 climb@44"}},
-    // The pyramid spiral: everything at once, the loudest.
+                       "~36 e.G@26 ~36 arp.F#@28 arp.F#.half@30 ~12",
+                       "slow.2@58 climb@52"}},
+    // The pyramid spiral: a tone higher, in B minor, the clap, the
+    // counter-line and the lead's octave new, everything at once, the loudest.
     {"spiral", ActRows(kSpiralAct), {"hit ~95 hit ~119",
-                     "drive@56 drive@56 drive@56 drive.b@56 drive@56 drive@56 drive@56 drive.b@56 tomfill@56",
-                     "r.A r.F r.C r.G r.A r.F r.C r.G b.E",
-                     "Am@50 F@50 C@50 G@50 Am@50 F@50 C@50 G@50 E@50",
-                     "s.Am@46 s.F@46 s.C@46 s.G@46 s.Am@46 s.F@46 s.C@46 s.G@46 arp.E@46",
-                     "~96 sparks ~24",
-                     "theme@64 high@56 spiral.end@60"}},
-    // The greetings: half time, the melody sings.
-    {"greetings", ActRows(kGreetingsAct), {"~24 half@52 half@52 half@52 fill@52",
-                        "g.F g.C g.G g.A b.E",
-                        "F@46 C@46 G@46 Am@46 E@46",
-                        "e.F@30 e.C@30 e.G@30 e.Am@30 arp.E@34",
-                        "greet@58"}},
+                     "climax@54 climax@54 climax@54 climax.b@54 climax@54 climax@54 climax@54 climax.b@54 climax.fill@54",
+                     "r.Bm r.G r.Em r.F# r.Bm r.G r.Em r.F# b.E",
+                     "Bm@48 G@48 Em@48 F#@48 Bm@48 G@48 Em@48 F#@48 E@48",
+                     "s.Bm@52 s.G@52 s.Em@52 s.F#@52 s.Bm@52 s.G@52 s.Em@52 s.F#@52 arp.E@52",
+                     "spiral@60",
+                     "spiral.double@20",
+                     "counter@34"}},
+    // The greetings: back in A minor by a step from E to F, half
+    // time, the melody sings.
+    {"greetings", ActRows(kGreetingsAct), {"~24 half@50 half@50 half@50 fill@50",
+                        "~24 g.C g.G g.Am b.E",
+                        "F@22 C@44 G@44 Am@44 E@44",
+                        "~24 e.C@30 e.G@30 e.Am@30 arp.E@32",
+                        "greet@62"}},
     // The end title: the last chord rings, then every voice lets go;
     // the song ends in silence at the show's end.
     {"end", ActRows(kEndTitleAct), {"hit ~83",
                  "stop ~83",
                  "bass.last@40 ~24",
-                 "Am.last@34 ~24",
+                 "Am.last@30 ~24",
                  "outro ~36",
-                 "last@44 ~24",
+                 "last@50 ~24",
                  "~48 blip.last ~35"}},
 };
 

@@ -59,11 +59,18 @@ double HighPass(OnePole& filter, double input) {
 
 double ResonantLowPass(StateVariable& filter, double input, double cutoffHz, double rate,
                        double damping) {
-    const double f = 2.0 * std::sin(kPi * cutoffHz / rate);
-    filter.low += f * filter.band;
-    const double high = input - filter.low - damping * filter.band;
-    filter.band += f * high;
-    return filter.low;
+    // The trapezoidal (zero-delay feedback) state-variable filter: stable at
+    // every cutoff below half the rate, where the plain difference form blows
+    // up once its coefficient passes about 1.5 (some 6 kHz at 22.05 kHz).
+    constexpr double kHighestFraction = 0.49;
+    const double g = std::tan(kPi * std::min(cutoffHz, kHighestFraction * rate) / rate);
+    const double high =
+        (input - (damping + g) * filter.band - filter.low) / (1.0 + damping * g + g * g);
+    const double band = g * high + filter.band;
+    const double low = g * band + filter.low;
+    filter.band = g * high + band;
+    filter.low = g * band + low;
+    return low;
 }
 
 void Saturate(std::vector<double>& signal, double drive) {

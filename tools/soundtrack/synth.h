@@ -38,9 +38,10 @@ OnePole MakeOnePole(double cutoffHz, double rate);
 double LowPass(OnePole& filter, double input);
 double HighPass(OnePole& filter, double input);
 
-// Resonant low-pass (state-variable), retunable every frame.
+// Resonant low-pass (state-variable), retunable every frame and stable at
+// any cutoff (held under half the rate). Damping 2 is flat, lower rings.
 struct StateVariable {
-    double low;
+    double low; // the integrators' states
     double band;
 };
 double ResonantLowPass(StateVariable& filter, double input, double cutoffHz, double rate,
