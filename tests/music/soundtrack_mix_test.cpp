@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "show/timeline.h"
 #include "soundtrack_audio.h"
 #include "soundtrack_loudness.h"
 #include "soundtrack_render.h"
@@ -39,8 +40,8 @@ constexpr double kEndingSeconds = 0.25;
 constexpr double kSilentDbfs = -50.0;
 constexpr double kBlipTolerance = 0.015;
 constexpr double kLongestWithoutMelody = 12.0;
-constexpr double kMelodyFrom = 9.0;
-constexpr double kMelodyTo = 100.0;
+constexpr double kMelodyFrom = ActStart(kSpinAct);
+constexpr double kMelodyTo = ActStart(kEndTitleAct);
 constexpr double kActTolerance = 0.5;
 
 const char* const kMelodicInstruments[] = {"lead", "answer"};

@@ -13,6 +13,7 @@
 #include <tuple>
 #include <vector>
 
+#include "show/timeline.h"
 #include "soundtrack_audio.h"
 #include "soundtrack_render.h"
 #include "soundtrack_score.h"
@@ -89,8 +90,8 @@ TEST(SoundtrackMusic, TopOctaveStaysInCheck) {
 // In the first 30 ms of each kick the kick alone outweighs the bass alone in
 // the lows, so the beat punches through.
 TEST(SoundtrackMusic, KickPunchesThroughTheBass) {
-    constexpr double kFrom = 9.0;
-    constexpr double kTo = 100.0;
+    constexpr double kFrom = ActStart(kSpinAct);
+    constexpr double kTo = ActStart(kEndTitleAct);
     constexpr double kWindow = 0.03;
     constexpr double kLowHz = 30.0;
     constexpr double kHighHz = 130.0;
