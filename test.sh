@@ -24,16 +24,16 @@ source tools/packages.sh
 # Installing packages may add their own files under /etc/apt (appstream does);
 # from here on nothing of ours may change it.
 apt_config_before=$(tools/etc-apt-hashes.sh)
-if [ -z "$quick" ]; then
-    tests/web/install-driver.sh
-    ./web.sh >/dev/null
-fi
-
 # build/ is shared with run.sh and the tools: every option it depends on is set here
 # (the packaging tests check the metainfo and package made without a home page).
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTROMVISK_TESTS=ON -DTROMVISK_BENCH=ON \
     -DTROMVISK_HOMEPAGE= -DTROMVISK_SCREENSHOT_URL= >/dev/null
 cmake --build build -j"$(nproc)"
+if [ -z "$quick" ]; then
+    # The web show for the browser tests, from the same native build's soundtrack.
+    tests/web/install-driver.sh
+    ./web.sh --native build >/dev/null
+fi
 
 status=0
 # On a bare X server, without the desktop tests.

@@ -6,15 +6,19 @@
 #   ./web.sh --port N   the port to serve on (default 8080)
 #   ./web.sh --url URL  the address the page will be served from, for link
 #                       previews (their picture wants an absolute address)
+#   ./web.sh --native DIR  take the soundtrack, the capture program and the icon
+#                       from this native build (built there as needed) instead
+#                       of build-web/native (test.sh passes its build/)
 # Installs what is missing (Emscripten, Node.js, and what the native build of
 # the soundtrack and the capture program needs) like the other scripts.
 set -euo pipefail
 cd "$(dirname "$0")"
 
-usage="usage: $0 [--serve] [--port N] [--url URL]"
+usage="usage: $0 [--serve] [--port N] [--url URL] [--native DIR]"
 serve=
 port=8080
 url=
+native=
 while [ $# -gt 0 ]; do
     case $1 in
     --serve) serve=1 ;;
@@ -26,6 +30,11 @@ while [ $# -gt 0 ]; do
     --url)
         [ $# -ge 2 ] || { echo "$usage" >&2; exit 2; }
         url=$2
+        shift
+        ;;
+    --native)
+        [ $# -ge 2 ] && [ -f "$2/CMakeCache.txt" ] || { echo "$usage   (DIR: a configured native build)" >&2; exit 2; }
+        native=$2
         shift
         ;;
     -h | --help) echo "$usage"; exit 0 ;;
@@ -41,8 +50,10 @@ out=build-web
 # The native build writes the soundtrack with the same generator as the show's
 # build, and draws the page's pictures with the capture program: the link
 # preview's frame, and the desktop icon as the favicon.
-native=$out/native
-cmake -S . -B "$native" -DCMAKE_BUILD_TYPE=Release -DTROMVISK_TESTS=OFF -DTROMVISK_BENCH=OFF >/dev/null
+if [ -z "$native" ]; then
+    native=$out/native
+    cmake -S . -B "$native" -DCMAKE_BUILD_TYPE=Release -DTROMVISK_TESTS=OFF -DTROMVISK_BENCH=OFF >/dev/null
+fi
 cmake --build "$native" -j"$(nproc)" --target soundtrack_xm tromvisk-capture tromvisk_icons >/dev/null
 app_id=$(sed -n 's/^set(TROMVISK_APP_ID \([^ )]*\).*/\1/p' CMakeLists.txt)
 
