@@ -235,6 +235,14 @@ std::vector<Phrase> Phrases() {
         {"pulse",   {{"kick",  "5.......4......."},
                      {"snare", "............2..."},
                      {"hat",   "2.1.3.1.2.1.3.1."}}, Grid::Shuffle},
+        {"pulse.h", {{"kick",  "5......."},
+                     {"hat",   "2.1.3.1."}}, Grid::Shuffle},          // half a bar
+        {"prebuild.h",  {{"kick",  "x...6..."},
+                     {"snare", "....3..."},
+                     {"hat",   "34353435"}}, Grid::Shuffle},          // half a bar
+        {"prebuild", {{"kick",  "x...6...x...6..."},
+                     {"snare", "....3...3.3.4.4."},
+                     {"hat",   "3435343534353435"}}, Grid::Shuffle},
         {"build",   {{"kick",  "x...6...x...6..."},
                      {"snare", "2.2.3.3.4.4.5.5."},
                      {"hat",   "3.x.3.x.3.x.3.x."}}, Grid::Shuffle},
@@ -275,19 +283,23 @@ std::vector<Phrase> Phrases() {
                            "B-4 . . . . . . . G#4 . . . E-4 . . . |"
                            "A-4 . . . C-5 . . . F-5 . . . ^E-5 . . . |"
                            "E-5 . . . . . . . D-5 . . . B-4 . === ."}}, Grid::Shuffle},
-        // The typing: the hook slowed down, between the glyphs.
+        // The typing: the hook slowed down, then long notes that move only
+        // between the glyphs (which fall on every half bar), so each blip
+        // is heard on its own.
         {"slow", {{"lead", "B-4 . . . . . C-5 . . . . . E-5 . . . |"
-                           "D-5 . . . . . . . . . . . === . . . |"
-                           "C-5 . . . . . . . D-5 . . . E-5 . . . |"
-                           "F-5 . . . . . . . E-5 . . . C-5 . . . |"
-                           "E-5 . . . . . . . G-5 . . . E-5 . . . |"
-                           "D-5 . . . . . . . C-5 . . . === . . ."}}, Grid::Shuffle},
-        {"slow.2", {{"lead", "D-5 . . . . . . . B-4 . . . G-4 . . . |"
-                           "B-4 . . . . . . . . . . . === . . . |"
-                           "F-5 . . . . . . . E-5 . . . D-5 . . . |"
-                           "A-4 . . . . . . . . . . . === . . ."}}, Grid::Shuffle},
-        {"climb", {{"lead", "F#4 . . . A#4 . . . C#5 . . . F#5 . . . |"
-                            "A#5 . . . . . . . ^C#6 . . . . . === ."}}, Grid::Shuffle},
+                           ". . D-5 . . . . . . . . . . . . . |"
+                           ". . . . C-5 . . . . . . . . . . . |"
+                           ". . . . . . . . . . . . ^E-5 . . . |"
+                           ". . . . . . . . . . . . D-5 . . . |"
+                           ". . . . === . . . . . . . . . . ."}}, Grid::Shuffle},
+        // Then the lead rests until the spiral; the answer's voice carries
+        // the tune and climbs to the spiral's dominant.
+        {"slow.2", {{"counter", "D-5 . . . . . . . B-4 . . . G-4 . . . |"
+                                "B-4 . . . . . . . . . . . === . . . |"
+                                "F-5 . . . . . . . E-5 . . . D-5 . . . |"
+                                "A-4 . . . . . . . . . . . === . . ."}}, Grid::Shuffle},
+        {"climb", {{"counter", "F#4 . . . A#4 . . . C#5 . . . F#5 . . . |"
+                               "A#5 . . . . . . . C#6 . . . . . === ."}}, Grid::Shuffle},
         // The spiral, in B minor over Bm G Em F#: the hook a tone higher,
         // then new lines; a counter-line below on the answer's voice.
         {"spiral", {{"lead", kSpiralLead}}, Grid::Shuffle},
@@ -317,10 +329,10 @@ std::vector<Phrase> Phrases() {
 
         // Blips: stars at the opening, then one per glyph while the address is
         // typed, a second (twelve rows) apart.
-        {"stars", {{"blip", Every(12, {"E-6v28", ".", "B-5v24", "A-5v26", ".", "E-6v22"})}}},
-        {"glyphs.1", {{"blip", Every(12, {"E-5", "A-5", "C-6", "A-5", "F-5", "G-5", "C-6",
-                                          "E-6", "C-6", "D-6"})}}},
-        {"glyphs.2", {{"blip", Every(12, {"B-5", "G-5", "D-6", "A-5"})}}},
+        {"stars", {{"blip", Every(12, {"E-6v22", ".", "B-5v18", "A-5v20", ".", "E-6v16"})}}},
+        {"glyphs.1", {{"blip", Every(12, {"E-6", "A-6", "C-7", "A-6", "F-6", "G-6", "C-7",
+                                          "E-7", "C-7", "D-7"})}}},
+        {"glyphs.2", {{"blip", Every(12, {"B-6", "G-6", "D-7", "A-6"})}}},
         {"blip.last", {{"blip", "A-5v24"}}},
         {"sparks", {{"blip", Every(6, {"E-6", "A-5v40", "C-6", "E-6v40", "A-6", ".", "E-6", "C-6v40",
                                        "D-6", "G-5v40", "B-5", "D-6v40", "G-6", ".", "D-6", "B-5v40"})}}},
@@ -367,8 +379,8 @@ constexpr int RowsBetween(float from, float to) {
 // An act's length in rows: to the next act's start, the last one to the
 // show's end. The act table (show/timeline.h) holds the times.
 constexpr int ActRows(ShowAct act) {
-    return RowsBetween(ActStart(act), act + 1 < kActCount ? ActStart(static_cast<ShowAct>(act + 1))
-                                                          : kShowEnd);
+    return RowsBetween(ActStart(act),
+                       act + 1 < kActCount ? ActStart(static_cast<ShowAct>(act + 1)) : kShowEnd);
 }
 
 // The address act in two: the typing up to the tenth glyph, then the build-up.
@@ -415,14 +427,17 @@ const std::vector<PatternPlan> kPatterns = {
                      "~60 e.F@28 e.F@28 ~48",
                      "Am/2@32 Am:2@32 F:2@32 C:2@32",
                      "~36 glyphs.1",
-                     "~12 slow@58"}},
+                     "~12 slow@46"}},
     // ...then a build-up into the spiral, whose dominant (F#) the break holds.
-    {"typing.2", ActRows(kAddressAct) - kTypingRows, {"pulse.b pulse.b pulse pulse build break.2",
-                       "p.G p.G ~12 p.Dm ~12 b.F# ~24",
+    // The grid leaves at 65 s: a crash, the hats in sixteenths, the snare
+    // and the bass start the build there.
+    {"typing.2", ActRows(kAddressAct) - kTypingRows, {"pulse.b pulse.b pulse.h prebuild.h prebuild build break.2",
+                       "p.G p.G ~12 b.Dm ~12 b.F# ~24",
                        "G.Dm@37 F#.break@42",
                        "glyphs.2 ~72 rise ~23",
-                       "~36 e.G@26 ~36 arp.F#@28 arp.F#.half@30 ~12",
-                       "slow.2@58 climb@52"}},
+                       "~36 e.G@26 arp.Dm@24 ~12 arp.F#@28 arp.F#.half@30 ~12",
+                       "~60 hit@36 ~83",
+                       "slow.2@58 climb@48"}},
     // The pyramid spiral: a tone higher, in B minor, the clap, the
     // counter-line and the lead's octave new, everything at once, the loudest.
     {"spiral", ActRows(kSpiralAct), {"hit ~95 hit ~119",
