@@ -256,12 +256,12 @@ XmInstrument MakeRiser() {
 // of 16 frames at C-4; played around C-7.
 XmInstrument MakeBlip() {
     constexpr int kFramesPerCycle = 16;
-    constexpr double kDecayFrames = 1500.0;
-    constexpr double kOvertoneDecayFrames = 400.0;
+    constexpr double kDecayFrames = 3000.0;
+    constexpr double kOvertoneDecayFrames = 800.0;
     constexpr double kOvertoneGain = 0.3;
     constexpr double kClickFrames = 12.0;
-    constexpr double kClickGain = 0.8;
-    constexpr int kFrames = 6000;
+    constexpr double kClickGain = 0.3;
+    constexpr int kFrames = 12000;
     std::vector<double> signal(kFrames);
     for (int i = 0; i < kFrames; ++i) {
         const double phase = 2.0 * kPi * i / kFramesPerCycle;

@@ -143,6 +143,7 @@ const char kUp[]     = "a b c d a b c d a b c d a b c d";
 const char kDown[]   = "d c b a d c b a d c b a d c b a";
 const char kSpiral[] = "a b c d c b a b c d c b a b c d"; // a six-note turn against the bar
 const char kEighths[] = "a . c . d . c . b . c . d . c .";
+const char kBetween[] = ". . a . c . d . . . c . b . d ."; // clear of the typed glyphs' beats
 // clang-format on
 
 struct ChordNotes {
@@ -256,7 +257,8 @@ std::vector<Phrase> Phrases() {
         {"bass.off",   {{"bass", "==="}}},                     // one row: let the bass go
         {"chords.off", {{"chords", "==="}}},                   // one row: let the pad go
         // G until the grid leaves at 65 s, then D minor.
-        {"G.Dm",       {{"chords", Held("G", 40) + Held(" Dm", 24)}}, Grid::Shuffle},
+        {"G.held",     {{"chords", Held("G", 40)}}, Grid::Shuffle},
+        {"Dm.held",    {{"chords", Held("Dm", 24)}}, Grid::Shuffle},
 
         // The hook: B, C held across the beat, E, D; a ninth over A minor
         // that leans into the chord. It returns in every act, each time
@@ -294,8 +296,8 @@ std::vector<Phrase> Phrases() {
                            ". . . . === . . . . . . . . . . ."}}, Grid::Shuffle},
         // Then the lead rests until the spiral; the answer's voice carries
         // the tune and climbs to the spiral's dominant.
-        {"slow.2", {{"counter", "D-5 . . . . . . . B-4 . . . G-4 . . . |"
-                                "B-4 . . . . . . . . . . . === . . . |"
+        {"slow.2", {{"counter", ". . D-5 . . . . . . . B-4 . G-4 . . . |"
+                                ". . B-4 . . . . . . . . . === . . . |"
                                 "F-5 . . . . . . . E-5 . . . D-5 . . . |"
                                 "A-4 . . . . . . . . . . . === . . ."}}, Grid::Shuffle},
         {"climb", {{"counter", "F#4 . . . A#4 . . . C#5 . . . F#5 . . . |"
@@ -331,7 +333,7 @@ std::vector<Phrase> Phrases() {
         // typed, a second (twelve rows) apart.
         {"stars", {{"blip", Every(12, {"E-6v22", ".", "B-5v18", "A-5v20", ".", "E-6v16"})}}},
         {"glyphs.1", {{"blip", Every(12, {"E-6", "A-6", "C-7", "A-6", "F-6", "G-6", "C-7",
-                                          "E-7", "C-7", "D-7"})}}},
+                                          "E-7", "G-6", "D-7"})}}},
         {"glyphs.2", {{"blip", Every(12, {"B-6", "G-6", "D-7", "A-6"})}}},
         {"blip.last", {{"blip", "A-5v24"}}},
         {"sparks", {{"blip", Every(6, {"E-6", "A-5v40", "C-6", "E-6v40", "A-6", ".", "E-6", "C-6v40",
@@ -360,7 +362,7 @@ std::vector<Phrase> Phrases() {
                 {prefix + root, {{"bass", Fill(figure, "LH", chord.bass)}}, Grid::Shuffle});
         }
         const std::pair<const char*, const char*> arpFigures[] = {
-            {"arp.", kUp}, {"down.", kDown}, {"s.", kSpiral}, {"e.", kEighths}};
+            {"arp.", kUp}, {"down.", kDown}, {"s.", kSpiral}, {"e.", kEighths}, {"t.", kBetween}};
         for (const auto& [prefix, figure] : arpFigures) {
             phrases.push_back(
                 {prefix + name, {{"arp", Fill(figure, "abcd", chord.arp)}}, Grid::Shuffle});
@@ -424,16 +426,16 @@ const std::vector<PatternPlan> kPatterns = {
     {"typing", kTypingRows, {"hit@40 ~155",
                      "~12 pulse pulse pulse.b pulse.b pulse.c pulse.c",
                      "~12 p.Am p.Am p.F p.F ~48",
-                     "~60 e.F@28 e.F@28 ~48",
-                     "Am/2@32 Am:2@32 F:2@32 C:2@32",
+                     "~60 t.F@28 t.F@28 ~48",
+                     "Am/2@32 Am:2@22 F:2@22 C:2@22",
                      "~36 glyphs.1",
-                     "~12 slow@46"}},
+                     "~12 slow@40"}},
     // ...then a build-up into the spiral, whose dominant (F#) the break holds.
     // The grid leaves at 65 s: a crash, the hats in sixteenths, the snare
     // and the bass start the build there.
     {"typing.2", ActRows(kAddressAct) - kTypingRows, {"pulse.b pulse.b pulse.h prebuild.h prebuild build break.2",
                        "p.G p.G ~12 b.Dm ~12 b.F# ~24",
-                       "G.Dm@37 F#.break@42",
+                       "G.held@24 Dm.held@37 F#.break@42",
                        "glyphs.2 ~72 rise ~23",
                        "~36 e.G@26 arp.Dm@24 ~12 arp.F#@28 arp.F#.half@30 ~12",
                        "~60 hit@36 ~83",
