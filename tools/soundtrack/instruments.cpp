@@ -277,12 +277,12 @@ XmInstrument MakeBlip() {
     return blip;
 }
 
-// One looped cycle between a sawtooth and a square, with the top rolled off.
+// One looped cycle, nearer a sawtooth than a square, with the top rolled off.
 XmInstrument MakeBass() {
     constexpr int kFramesPerCycle = 512;
     constexpr int kHarmonics = 40;
-    constexpr double kEvenGain = 0.55;
-    constexpr double kRolloffHarmonic = 9.0;
+    constexpr double kEvenGain = 0.8;
+    constexpr double kRolloffHarmonic = 16.0; // bright enough to be heard on small speakers
     std::vector<Partial> partials;
     for (int h = 1; h <= kHarmonics; ++h) {
         const double colour = (h % 2 == 1 ? 1.0 : kEvenGain) / h;

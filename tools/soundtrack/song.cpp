@@ -130,9 +130,10 @@ std::string Every(int rows, const std::vector<std::string>& notes) {
 }
 
 // clang-format off
-// Bass figures, a bar each: L the root low, H an octave up.
+// Bass figures, a bar each: L the root low, H an octave up, F the fifth.
 const char kBounce[] = "L . H . L . H . L . H . L . H L";  // straight eighths, a pickup
-const char kGallop[] = "L . L H L . L H L . L H L . L H";  // shuffled, for the spiral
+const char kGallop[] = "L . L H L . L H L . L H L . L H";  // shuffled
+const char kRunning[] = "L . L H F . H F L . F H L . H F"; // moving, on every kick: the spiral
 const char kBroken[] = "L . . L . . L . L . . L . . H .";  // three against two, the turn
 const char kPulse[]  = "L . . . . . . . L . . . . . H .";  // under the typing
 const char kWalk[]   = "L . . . . . . . . . L . . . H .";  // half time, the greetings
@@ -148,21 +149,21 @@ const char kBetween[] = ". . a . c . d . . . c . b . d ."; // clear of the typed
 
 struct ChordNotes {
     const char* name;
-    std::vector<std::string> bass; // low, high
+    std::vector<std::string> bass; // low, high, fifth
     std::vector<std::string> arp;  // root, fifth, octave, tenth
 };
 // clang-format off
 const ChordNotes kChordNotes[] = {
-    {"Am", {"A-1", "A-2"}, {"A-4", "E-5", "A-5", "C-6"}},
-    {"F",  {"F-1", "F-2"}, {"F-4", "C-5", "F-5", "A-5"}},
-    {"C",  {"C-2", "C-3"}, {"C-4", "G-4", "C-5", "E-5"}},
-    {"G",  {"G-1", "G-2"}, {"G-4", "D-5", "G-5", "B-5"}},
-    {"E",  {"E-1", "E-2"}, {"E-4", "B-4", "E-5", "G#5"}},
-    {"Dm", {"D-2", "D-3"}, {"D-4", "A-4", "D-5", "F-5"}},
+    {"Am", {"A-1", "A-2", "E-2"}, {"A-4", "E-5", "A-5", "C-6"}},
+    {"F",  {"F-1", "F-2", "C-2"}, {"F-4", "C-5", "F-5", "A-5"}},
+    {"C",  {"C-2", "C-3", "G-2"}, {"C-4", "G-4", "C-5", "E-5"}},
+    {"G",  {"G-1", "G-2", "D-2"}, {"G-4", "D-5", "G-5", "B-5"}},
+    {"E",  {"E-1", "E-2", "B-1"}, {"E-4", "B-4", "E-5", "G#5"}},
+    {"Dm", {"D-2", "D-3", "A-2"}, {"D-4", "A-4", "D-5", "F-5"}},
     // The spiral's key, B minor.
-    {"Bm", {"B-1", "B-2"}, {"B-3", "F#4", "B-4", "D-5"}},
-    {"Em", {"E-1", "E-2"}, {"E-4", "B-4", "E-5", "G-5"}},
-    {"F#", {"F#1", "F#2"}, {"F#4", "C#5", "F#5", "A#5"}},
+    {"Bm", {"B-1", "B-2", "F#2"}, {"B-3", "F#4", "B-4", "D-5"}},
+    {"Em", {"E-1", "E-2", "B-1"}, {"E-4", "B-4", "E-5", "G-5"}},
+    {"F#", {"F#1", "F#2", "C#2"}, {"F#4", "C#5", "F#5", "A#5"}},
 };
 // clang-format on
 
@@ -356,10 +357,11 @@ std::vector<Phrase> Phrases() {
         phrases.push_back({name + ":2", {{"chords", Held(name, 32)}}, Grid::Shuffle});
         const std::string& root = name;
         const std::pair<const char*, const char*> bassFigures[] = {
-            {"b.", kBounce}, {"r.", kGallop}, {"k.", kBroken}, {"p.", kPulse}, {"g.", kWalk}};
+            {"b.", kBounce}, {"r.", kGallop}, {"k.", kBroken},
+            {"p.", kPulse},  {"g.", kWalk},   {"m.", kRunning}};
         for (const auto& [prefix, figure] : bassFigures) {
             phrases.push_back(
-                {prefix + root, {{"bass", Fill(figure, "LH", chord.bass)}}, Grid::Shuffle});
+                {prefix + root, {{"bass", Fill(figure, "LHF", chord.bass)}}, Grid::Shuffle});
         }
         const std::pair<const char*, const char*> arpFigures[] = {
             {"arp.", kUp}, {"down.", kDown}, {"s.", kSpiral}, {"e.", kEighths}, {"t.", kBetween}};
@@ -444,7 +446,7 @@ const std::vector<PatternPlan> kPatterns = {
     // counter-line and the lead's octave new, everything at once, the loudest.
     {"spiral", ActRows(kSpiralAct), {"hit ~95 hit ~119",
                      "climax@54 climax@54 climax@54 climax.b@54 climax@54 climax@54 climax@54 climax.b@54 climax.fill@54",
-                     "r.Bm r.G r.Em r.F# r.Bm r.G r.Em r.F# b.E",
+                     "m.Bm m.G m.Em m.F# m.Bm m.G m.Em m.F# b.E",
                      "Bm@48 G@48 Em@48 F#@48 Bm@48 G@48 Em@48 F#@48 E@48",
                      "s.Bm@52 s.G@52 s.Em@52 s.F#@52 s.Bm@52 s.G@52 s.Em@52 s.F#@52 arp.E@52",
                      "spiral@60",
