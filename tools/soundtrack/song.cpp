@@ -401,12 +401,13 @@ const std::vector<PatternPlan> kPatterns = {
                       "~84 rise ~23",
                       "~60 b.Am@30 p.E",
                       "~60 heart ~12 roll"}},
-    // The spinning cube: the beat, the bass and the theme.
+    // The spinning cube: the beat, the bass and the theme; its seventh bar
+    // a break (bass and arpeggio out, the lead held over E, a snare pickup).
     {"cube", ActRows(kSpinAct), {"hit ~167",
                    "beat@50 beat.b@50 beat@50 fill@50 beat@50 beat.b@50 break@50",
-                   "b.Am@52 b.F@52 b.C@52 b.G@52 b.Am@52 b.F@52 b.E@52",
+                   "b.Am@52 b.F@52 b.C@52 b.G@52 b.Am@52 b.F@52 bass.off ~23",
                    "Am@40 F@40 C@40 G@40 Am@40 F@40 E@40",
-                   "~96 e.Am@28 e.F@28 e.E@30",
+                   "~96 e.Am@28 e.F@28 ~24",
                    "theme@52 theme.answer@52"}},
     // The inner cubes appear: the lift turns aside to F, the hook
     // higher, the arpeggio in sixteenths; it stops on G, short of home.
