@@ -18,6 +18,7 @@
 #include "soundtrack_loudness.h"
 #include "soundtrack_render.h"
 #include "soundtrack_score.h"
+#include "soundtrack_spectrum.h"
 #include "xm_reader.h"
 
 namespace {
@@ -214,14 +215,27 @@ TEST(SoundtrackMix, EndsInSilenceInEveryPlayer) {
     CheckEnding("libxmp", RenderWithXmp(SOUNDTRACK_XM_PATH));
 }
 
-// One blip per typed glyph, each on its second from 50 to 63 s.
-TEST(SoundtrackMix, TypingBlipsLandOnTheSecond) {
+// One blip per typed glyph, each on its second from 50 to 63 s, and heard
+// over the rest of the music where the ear is keenest (0.5-4 kHz).
+TEST(SoundtrackMix, TypingBlipsLandOnTheSecondAndStandOut) {
     constexpr double kThreshold = 0.003;
     constexpr double kQuietBefore = 0.2;
     constexpr double kFirst = 50.0;
     constexpr int kGlyphs = 14;
+    constexpr double kAttackSeconds = 0.05;
+    constexpr double kLowHz = 500.0;
+    constexpr double kHighHz = 4000.0;
+    constexpr double kLeastOverRestDb = 3.0;
     const std::vector<float> alone =
         RenderBytesWithLibmikmod(WithOnlyInstruments(ModuleBytes(), {kBlipInstrument}));
+    std::set<std::string> others;
+    for (const ParsedInstrument& instrument : ParseXm(ModuleBytes()).instruments) {
+        if (instrument.name != kBlipInstrument) {
+            others.insert(instrument.name);
+        }
+    }
+    const std::vector<float> rest =
+        RenderBytesWithLibmikmod(WithOnlyInstruments(ModuleBytes(), others));
     std::vector<double> blips;
     for (double onset : Onsets(alone, kThreshold, kQuietBefore)) {
         if (onset > FindSection("typing").start && onset < FindSection("typing").end) {
@@ -230,8 +244,13 @@ TEST(SoundtrackMix, TypingBlipsLandOnTheSecond) {
     }
     ASSERT_EQ(blips.size(), size_t(kGlyphs));
     for (int i = 0; i < kGlyphs; ++i) {
-        std::printf("blip %2d at %.4f s\n", i + 1, blips[i]);
+        const double over =
+            10.0 * std::log10(BandEnergy(alone, blips[i], kAttackSeconds, kLowHz, kHighHz) /
+                              BandEnergy(rest, blips[i], kAttackSeconds, kLowHz, kHighHz));
+        std::printf("blip %2d at %.4f s, %+.1f dB over the rest in 0.5-4 kHz\n", i + 1, blips[i],
+                    over);
         EXPECT_NEAR(blips[i], kFirst + i, kBlipTolerance) << "blip " << i + 1;
+        EXPECT_GE(over, kLeastOverRestDb) << "blip " << i + 1 << " is lost in the music";
     }
 }
 

@@ -21,7 +21,7 @@ constexpr double kClosedHatLevel = 0.65;
 constexpr double kOpenHatLevel = 0.56;
 constexpr double kCrashLevel = 0.5;
 constexpr double kRiserLevel = 0.7;
-constexpr double kBlipLevel = 0.65;
+constexpr double kBlipLevel = 0.95;
 constexpr double kBassLevel = 0.6;
 constexpr double kPadLevel = 0.37;
 constexpr double kArpLevel = 0.55;
@@ -35,7 +35,7 @@ constexpr uint8_t kClapPan = 150;
 constexpr uint8_t kTomPan = 144;
 constexpr uint8_t kHatPan = 184;
 constexpr uint8_t kCrashPan = 80;
-constexpr uint8_t kBlipPan = 136;
+constexpr uint8_t kBlipPan = 200; // off-centre, clear of the lead
 constexpr uint8_t kArpPan = 60;
 constexpr uint8_t kLeadPan = 116;
 constexpr uint8_t kAnswerPan = 208;
@@ -251,18 +251,24 @@ XmInstrument MakeRiser() {
 }
 
 // A short bell-like ping for each typed glyph: a sine with a bright third
-// harmonic that dies first. Cycle of 16 frames at C-4; played around C-6.
+// harmonic that dies first, struck with a dry key click (a square on the
+// fundamental, gone within two cycles) so it cuts through the music. Cycle
+// of 16 frames at C-4; played around C-7.
 XmInstrument MakeBlip() {
     constexpr int kFramesPerCycle = 16;
-    constexpr double kDecayFrames = 1500.0;
-    constexpr double kOvertoneDecayFrames = 400.0;
+    constexpr double kDecayFrames = 3000.0;
+    constexpr double kOvertoneDecayFrames = 800.0;
     constexpr double kOvertoneGain = 0.3;
-    constexpr int kFrames = 6000;
+    constexpr double kClickFrames = 12.0;
+    constexpr double kClickGain = 0.3;
+    constexpr int kFrames = 12000;
     std::vector<double> signal(kFrames);
     for (int i = 0; i < kFrames; ++i) {
         const double phase = 2.0 * kPi * i / kFramesPerCycle;
+        const double square = std::sin(phase) >= 0.0 ? 1.0 : -1.0;
         signal[i] = std::sin(phase) * std::exp(-i / kDecayFrames) +
-                    kOvertoneGain * std::sin(3.0 * phase) * std::exp(-i / kOvertoneDecayFrames);
+                    kOvertoneGain * std::sin(3.0 * phase) * std::exp(-i / kOvertoneDecayFrames) +
+                    kClickGain * square * std::exp(-i / kClickFrames);
     }
     FadeOutTail(signal, kTailFadeFrames);
     XmInstrument blip;
@@ -271,12 +277,12 @@ XmInstrument MakeBlip() {
     return blip;
 }
 
-// One looped cycle between a sawtooth and a square, with the top rolled off.
+// One looped cycle, nearer a sawtooth than a square, with the top rolled off.
 XmInstrument MakeBass() {
     constexpr int kFramesPerCycle = 512;
     constexpr int kHarmonics = 40;
-    constexpr double kEvenGain = 0.55;
-    constexpr double kRolloffHarmonic = 9.0;
+    constexpr double kEvenGain = 0.8;
+    constexpr double kRolloffHarmonic = 16.0; // bright enough to be heard on small speakers
     std::vector<Partial> partials;
     for (int h = 1; h <= kHarmonics; ++h) {
         const double colour = (h % 2 == 1 ? 1.0 : kEvenGain) / h;

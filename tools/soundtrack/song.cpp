@@ -130,9 +130,10 @@ std::string Every(int rows, const std::vector<std::string>& notes) {
 }
 
 // clang-format off
-// Bass figures, a bar each: L the root low, H an octave up.
+// Bass figures, a bar each: L the root low, H an octave up, F the fifth.
 const char kBounce[] = "L . H . L . H . L . H . L . H L";  // straight eighths, a pickup
-const char kGallop[] = "L . L H L . L H L . L H L . L H";  // shuffled, for the spiral
+const char kGallop[] = "L . L H L . L H L . L H L . L H";  // shuffled
+const char kRunning[] = "L . L H F . H F L . F H L . H F"; // moving, on every kick: the spiral
 const char kBroken[] = "L . . L . . L . L . . L . . H .";  // three against two, the turn
 const char kPulse[]  = "L . . . . . . . L . . . . . H .";  // under the typing
 const char kWalk[]   = "L . . . . . . . . . L . . . H .";  // half time, the greetings
@@ -143,25 +144,26 @@ const char kUp[]     = "a b c d a b c d a b c d a b c d";
 const char kDown[]   = "d c b a d c b a d c b a d c b a";
 const char kSpiral[] = "a b c d c b a b c d c b a b c d"; // a six-note turn against the bar
 const char kEighths[] = "a . c . d . c . b . c . d . c .";
+const char kBetween[] = ". . a . c . d . . . c . b . d ."; // clear of the typed glyphs' beats
 // clang-format on
 
 struct ChordNotes {
     const char* name;
-    std::vector<std::string> bass; // low, high
+    std::vector<std::string> bass; // low, high, fifth
     std::vector<std::string> arp;  // root, fifth, octave, tenth
 };
 // clang-format off
 const ChordNotes kChordNotes[] = {
-    {"Am", {"A-1", "A-2"}, {"A-4", "E-5", "A-5", "C-6"}},
-    {"F",  {"F-1", "F-2"}, {"F-4", "C-5", "F-5", "A-5"}},
-    {"C",  {"C-2", "C-3"}, {"C-4", "G-4", "C-5", "E-5"}},
-    {"G",  {"G-1", "G-2"}, {"G-4", "D-5", "G-5", "B-5"}},
-    {"E",  {"E-1", "E-2"}, {"E-4", "B-4", "E-5", "G#5"}},
-    {"Dm", {"D-2", "D-3"}, {"D-4", "A-4", "D-5", "F-5"}},
+    {"Am", {"A-1", "A-2", "E-2"}, {"A-4", "E-5", "A-5", "C-6"}},
+    {"F",  {"F-1", "F-2", "C-2"}, {"F-4", "C-5", "F-5", "A-5"}},
+    {"C",  {"C-2", "C-3", "G-2"}, {"C-4", "G-4", "C-5", "E-5"}},
+    {"G",  {"G-1", "G-2", "D-2"}, {"G-4", "D-5", "G-5", "B-5"}},
+    {"E",  {"E-1", "E-2", "B-1"}, {"E-4", "B-4", "E-5", "G#5"}},
+    {"Dm", {"D-2", "D-3", "A-2"}, {"D-4", "A-4", "D-5", "F-5"}},
     // The spiral's key, B minor.
-    {"Bm", {"B-1", "B-2"}, {"B-3", "F#4", "B-4", "D-5"}},
-    {"Em", {"E-1", "E-2"}, {"E-4", "B-4", "E-5", "G-5"}},
-    {"F#", {"F#1", "F#2"}, {"F#4", "C#5", "F#5", "A#5"}},
+    {"Bm", {"B-1", "B-2", "F#2"}, {"B-3", "F#4", "B-4", "D-5"}},
+    {"Em", {"E-1", "E-2", "B-1"}, {"E-4", "B-4", "E-5", "G-5"}},
+    {"F#", {"F#1", "F#2", "C#2"}, {"F#4", "C#5", "F#5", "A#5"}},
 };
 // clang-format on
 
@@ -235,6 +237,14 @@ std::vector<Phrase> Phrases() {
         {"pulse",   {{"kick",  "5.......4......."},
                      {"snare", "............2..."},
                      {"hat",   "2.1.3.1.2.1.3.1."}}, Grid::Shuffle},
+        {"pulse.h", {{"kick",  "5......."},
+                     {"hat",   "2.1.3.1."}}, Grid::Shuffle},          // half a bar
+        {"prebuild.h",  {{"kick",  "x...6..."},
+                     {"snare", "....3..."},
+                     {"hat",   "34353435"}}, Grid::Shuffle},          // half a bar
+        {"prebuild", {{"kick",  "x...6...x...6..."},
+                     {"snare", "....3...3.3.4.4."},
+                     {"hat",   "3435343534353435"}}, Grid::Shuffle},
         {"build",   {{"kick",  "x...6...x...6..."},
                      {"snare", "2.2.3.3.4.4.5.5."},
                      {"hat",   "3.x.3.x.3.x.3.x."}}, Grid::Shuffle},
@@ -248,7 +258,8 @@ std::vector<Phrase> Phrases() {
         {"bass.off",   {{"bass", "==="}}},                     // one row: let the bass go
         {"chords.off", {{"chords", "==="}}},                   // one row: let the pad go
         // G until the grid leaves at 65 s, then D minor.
-        {"G.Dm",       {{"chords", Held("G", 40) + Held(" Dm", 24)}}, Grid::Shuffle},
+        {"G.held",     {{"chords", Held("G", 40)}}, Grid::Shuffle},
+        {"Dm.held",    {{"chords", Held("Dm", 24)}}, Grid::Shuffle},
 
         // The hook: B, C held across the beat, E, D; a ninth over A minor
         // that leans into the chord. It returns in every act, each time
@@ -275,19 +286,23 @@ std::vector<Phrase> Phrases() {
                            "B-4 . . . . . . . G#4 . . . E-4 . . . |"
                            "A-4 . . . C-5 . . . F-5 . . . ^E-5 . . . |"
                            "E-5 . . . . . . . D-5 . . . B-4 . === ."}}, Grid::Shuffle},
-        // The typing: the hook slowed down, between the glyphs.
+        // The typing: the hook slowed down, then long notes that move only
+        // between the glyphs (which fall on every half bar), so each blip
+        // is heard on its own.
         {"slow", {{"lead", "B-4 . . . . . C-5 . . . . . E-5 . . . |"
-                           "D-5 . . . . . . . . . . . === . . . |"
-                           "C-5 . . . . . . . D-5 . . . E-5 . . . |"
-                           "F-5 . . . . . . . E-5 . . . C-5 . . . |"
-                           "E-5 . . . . . . . G-5 . . . E-5 . . . |"
-                           "D-5 . . . . . . . C-5 . . . === . . ."}}, Grid::Shuffle},
-        {"slow.2", {{"lead", "D-5 . . . . . . . B-4 . . . G-4 . . . |"
-                           "B-4 . . . . . . . . . . . === . . . |"
-                           "F-5 . . . . . . . E-5 . . . D-5 . . . |"
-                           "A-4 . . . . . . . . . . . === . . ."}}, Grid::Shuffle},
-        {"climb", {{"lead", "F#4 . . . A#4 . . . C#5 . . . F#5 . . . |"
-                            "A#5 . . . . . . . ^C#6 . . . . . === ."}}, Grid::Shuffle},
+                           ". . D-5 . . . . . . . . . . . . . |"
+                           ". . . . C-5 . . . . . . . . . . . |"
+                           ". . . . . . . . . . . . ^E-5 . . . |"
+                           ". . . . . . . . . . . . D-5 . . . |"
+                           ". . . . === . . . . . . . . . . ."}}, Grid::Shuffle},
+        // Then the lead rests until the spiral; the answer's voice carries
+        // the tune and climbs to the spiral's dominant.
+        {"slow.2", {{"counter", ". . D-5 . . . . . . . B-4 . G-4 . . . |"
+                                ". . B-4 . . . . . . . . . === . . . |"
+                                "F-5 . . . . . . . E-5 . . . D-5 . . . |"
+                                "A-4 . . . . . . . . . . . === . . ."}}, Grid::Shuffle},
+        {"climb", {{"counter", "F#4 . . . A#4 . . . C#5 . . . F#5 . . . |"
+                               "A#5 . . . . . . . C#6 . . . . . === ."}}, Grid::Shuffle},
         // The spiral, in B minor over Bm G Em F#: the hook a tone higher,
         // then new lines; a counter-line below on the answer's voice.
         {"spiral", {{"lead", kSpiralLead}}, Grid::Shuffle},
@@ -317,10 +332,10 @@ std::vector<Phrase> Phrases() {
 
         // Blips: stars at the opening, then one per glyph while the address is
         // typed, a second (twelve rows) apart.
-        {"stars", {{"blip", Every(12, {"E-6v28", ".", "B-5v24", "A-5v26", ".", "E-6v22"})}}},
-        {"glyphs.1", {{"blip", Every(12, {"E-5", "A-5", "C-6", "A-5", "F-5", "G-5", "C-6",
-                                          "E-6", "C-6", "D-6"})}}},
-        {"glyphs.2", {{"blip", Every(12, {"B-5", "G-5", "D-6", "A-5"})}}},
+        {"stars", {{"blip", Every(12, {"E-6v22", ".", "B-5v18", "A-5v20", ".", "E-6v16"})}}},
+        {"glyphs.1", {{"blip", Every(12, {"E-6", "A-6", "C-7", "A-6", "F-6", "G-6", "C-7",
+                                          "E-7", "G-6", "D-7"})}}},
+        {"glyphs.2", {{"blip", Every(12, {"B-6", "G-6", "D-7", "A-6"})}}},
         {"blip.last", {{"blip", "A-5v24"}}},
         {"sparks", {{"blip", Every(6, {"E-6", "A-5v40", "C-6", "E-6v40", "A-6", ".", "E-6", "C-6v40",
                                        "D-6", "G-5v40", "B-5", "D-6v40", "G-6", ".", "D-6", "B-5v40"})}}},
@@ -342,13 +357,14 @@ std::vector<Phrase> Phrases() {
         phrases.push_back({name + ":2", {{"chords", Held(name, 32)}}, Grid::Shuffle});
         const std::string& root = name;
         const std::pair<const char*, const char*> bassFigures[] = {
-            {"b.", kBounce}, {"r.", kGallop}, {"k.", kBroken}, {"p.", kPulse}, {"g.", kWalk}};
+            {"b.", kBounce}, {"r.", kGallop}, {"k.", kBroken},
+            {"p.", kPulse},  {"g.", kWalk},   {"m.", kRunning}};
         for (const auto& [prefix, figure] : bassFigures) {
             phrases.push_back(
-                {prefix + root, {{"bass", Fill(figure, "LH", chord.bass)}}, Grid::Shuffle});
+                {prefix + root, {{"bass", Fill(figure, "LHF", chord.bass)}}, Grid::Shuffle});
         }
         const std::pair<const char*, const char*> arpFigures[] = {
-            {"arp.", kUp}, {"down.", kDown}, {"s.", kSpiral}, {"e.", kEighths}};
+            {"arp.", kUp}, {"down.", kDown}, {"s.", kSpiral}, {"e.", kEighths}, {"t.", kBetween}};
         for (const auto& [prefix, figure] : arpFigures) {
             phrases.push_back(
                 {prefix + name, {{"arp", Fill(figure, "abcd", chord.arp)}}, Grid::Shuffle});
@@ -367,8 +383,8 @@ constexpr int RowsBetween(float from, float to) {
 // An act's length in rows: to the next act's start, the last one to the
 // show's end. The act table (show/timeline.h) holds the times.
 constexpr int ActRows(ShowAct act) {
-    return RowsBetween(ActStart(act), act + 1 < kActCount ? ActStart(static_cast<ShowAct>(act + 1))
-                                                          : kShowEnd);
+    return RowsBetween(ActStart(act),
+                       act + 1 < kActCount ? ActStart(static_cast<ShowAct>(act + 1)) : kShowEnd);
 }
 
 // The address act in two: the typing up to the tenth glyph, then the build-up.
@@ -385,12 +401,13 @@ const std::vector<PatternPlan> kPatterns = {
                       "~84 rise ~23",
                       "~60 b.Am@30 p.E",
                       "~60 heart ~12 roll"}},
-    // The spinning cube: the beat, the bass and the theme.
+    // The spinning cube: the beat, the bass and the theme; its seventh bar
+    // a break (bass and arpeggio out, the lead held over E, a snare pickup).
     {"cube", ActRows(kSpinAct), {"hit ~167",
                    "beat@50 beat.b@50 beat@50 fill@50 beat@50 beat.b@50 break@50",
-                   "b.Am@52 b.F@52 b.C@52 b.G@52 b.Am@52 b.F@52 b.E@52",
+                   "b.Am@52 b.F@52 b.C@52 b.G@52 b.Am@52 b.F@52 bass.off ~23",
                    "Am@40 F@40 C@40 G@40 Am@40 F@40 E@40",
-                   "~96 e.Am@28 e.F@28 e.E@30",
+                   "~96 e.Am@28 e.F@28 ~24",
                    "theme@52 theme.answer@52"}},
     // The inner cubes appear: the lift turns aside to F, the hook
     // higher, the arpeggio in sixteenths; it stops on G, short of home.
@@ -412,22 +429,25 @@ const std::vector<PatternPlan> kPatterns = {
     {"typing", kTypingRows, {"hit@40 ~155",
                      "~12 pulse pulse pulse.b pulse.b pulse.c pulse.c",
                      "~12 p.Am p.Am p.F p.F ~48",
-                     "~60 e.F@28 e.F@28 ~48",
-                     "Am/2@32 Am:2@32 F:2@32 C:2@32",
+                     "~60 t.F@28 t.F@28 ~48",
+                     "Am/2@32 Am:2@22 F:2@22 C:2@22",
                      "~36 glyphs.1",
-                     "~12 slow@58"}},
+                     "~12 slow@40"}},
     // ...then a build-up into the spiral, whose dominant (F#) the break holds.
-    {"typing.2", ActRows(kAddressAct) - kTypingRows, {"pulse.b pulse.b pulse pulse build break.2",
-                       "p.G p.G ~12 p.Dm ~12 b.F# ~24",
-                       "G.Dm@37 F#.break@42",
+    // The grid leaves at 65 s: a crash, the hats in sixteenths, the snare
+    // and the bass start the build there.
+    {"typing.2", ActRows(kAddressAct) - kTypingRows, {"pulse.b pulse.b pulse.h prebuild.h prebuild build break.2",
+                       "p.G p.G ~12 b.Dm ~12 b.F# ~24",
+                       "G.held@24 Dm.held@37 F#.break@42",
                        "glyphs.2 ~72 rise ~23",
-                       "~36 e.G@26 ~36 arp.F#@28 arp.F#.half@30 ~12",
-                       "slow.2@58 climb@52"}},
+                       "~36 e.G@26 arp.Dm@24 ~12 arp.F#@28 arp.F#.half@30 ~12",
+                       "~60 hit@36 ~83",
+                       "slow.2@58 climb@48"}},
     // The pyramid spiral: a tone higher, in B minor, the clap, the
     // counter-line and the lead's octave new, everything at once, the loudest.
     {"spiral", ActRows(kSpiralAct), {"hit ~95 hit ~119",
                      "climax@54 climax@54 climax@54 climax.b@54 climax@54 climax@54 climax@54 climax.b@54 climax.fill@54",
-                     "r.Bm r.G r.Em r.F# r.Bm r.G r.Em r.F# b.E",
+                     "m.Bm m.G m.Em m.F# m.Bm m.G m.Em m.F# b.E",
                      "Bm@48 G@48 Em@48 F#@48 Bm@48 G@48 Em@48 F#@48 E@48",
                      "s.Bm@52 s.G@52 s.Em@52 s.F#@52 s.Bm@52 s.G@52 s.Em@52 s.F#@52 arp.E@52",
                      "spiral@60",
