@@ -34,13 +34,24 @@ const kRecorder = `// Test only: a recorder on the music's output, and the start
         const recorder = new AudioWorkletNode(context, 'test-recorder', {
           numberOfInputs: 1, numberOfOutputs: 1, outputChannelCount: [2],
           channelCount: 2, channelCountMode: 'explicit',
-          processorOptions: {frames: ${(kCompareSeconds + 1) * kRate}},
+          processorOptions: {frames: ${(kCompareSeconds + 1) * kRate}, announceStart: true},
         });
+        // The music flows once this returns: wait until the recorder runs, so that
+        // it holds the music's first sample (Firefox may start a new node late).
+        let recordingStarted;
+        const started = new Promise((resolve) => { recordingStarted = resolve; });
         window.testRecording = new Promise((resolve) => {
-          recorder.port.onmessage = (event) => resolve(event.data);
+          recorder.port.onmessage = (event) => {
+            if (event.data.started !== undefined) {
+              recordingStarted();
+            } else {
+              resolve(event.data);
+            }
+          };
         });
         node.connect(recorder);
         recorder.connect(context.destination);
+        await started;
       },
     });
     return window.testStart;
