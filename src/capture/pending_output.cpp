@@ -50,8 +50,8 @@ std::vector<std::string> CaptureFilesIn(const std::string& folder) {
 
 PendingOutput::PendingOutput(const OutputName& output, bool folder)
     : output_(output.path), folder_(folder) {
-    temporary_ = output.folder + "." + output.base + ".part-" + std::to_string(getpid()) +
-                 output.extension;
+    temporary_ =
+        output.folder + "." + output.base + ".part-" + std::to_string(getpid()) + output.extension;
     if (folder_) {
         if (mkdir(temporary_.c_str(), kFolderMode) != 0) {
             throw std::runtime_error("cannot write " + output.given + ": " + Reason());

@@ -28,8 +28,8 @@ struct SmallCube {
 // The cyan cube sits inside the blue one and, with no depth test, shows
 // through it; the magenta ones stand off its four vertical edges.
 constexpr SmallCube kInnerAndCornerCubes[] = {
-    {DrawCyanCube, -0.5f, -0.5f, -0.5f}, {DrawMagentaCube, 1.0f, -0.5f, -2.0f},
-    {DrawMagentaCube, 1.0f, -0.5f, 1.0f},   {DrawMagentaCube, -2.0f, -0.5f, -2.0f},
+    {DrawCyanCube, -0.5f, -0.5f, -0.5f},   {DrawMagentaCube, 1.0f, -0.5f, -2.0f},
+    {DrawMagentaCube, 1.0f, -0.5f, 1.0f},  {DrawMagentaCube, -2.0f, -0.5f, -2.0f},
     {DrawMagentaCube, -2.0f, -0.5f, 1.0f},
 };
 

@@ -51,11 +51,11 @@ constexpr bool ActsInOrder() {
 static_assert(ActsInOrder(), "one row per act, in order, each later than the one before");
 
 // Moments inside the acts.
-constexpr float kGroundAppears = ActStart(kOpeningAct) + 5; // the grid under the opening banner
+constexpr float kGroundAppears = ActStart(kOpeningAct) + 5;   // the grid under the opening banner
 constexpr float kFirstGlyphTyped = ActStart(kAddressAct) + 3; // then one glyph a second
 constexpr float kAddressTopView = ActStart(kAddressAct) + 18; // the grid goes, the camera rises
-constexpr float kSpiralDive = ActStart(kSpiralAct) + 3; // the camera sinks over the spiral...
-constexpr float kSpiralDiveStep = 2.5f;                 // ...and rises, a step at a time
+constexpr float kSpiralDive = ActStart(kSpiralAct) + 3;       // the camera sinks over the spiral...
+constexpr float kSpiralDiveStep = 2.5f;                       // ...and rises, a step at a time
 constexpr float kFirstGreetedNameShown = ActStart(kGreetingsAct) + 2;
 constexpr float kSecondGreetedNameShown = ActStart(kGreetingsAct) + 4;
 

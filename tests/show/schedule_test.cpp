@@ -95,8 +95,9 @@ TEST_F(Schedule, SpinningGroupTurnsEverythingAfterIt) {
     rotX = 1.5f;
     rotY = 2.5f;
     rotZ = 4.0f;
-    const Calls turned = Join({Rotation(1.5f, 1, 0, 0), Rotation(2.5f, 0, 1, 0),
-                               Rotation(4.0f, 0, 0, 1), Recorded([] { DrawBlueCube(-1, -1, -1, 2); })});
+    const Calls turned =
+        Join({Rotation(1.5f, 1, 0, 0), Rotation(2.5f, 0, 1, 0), Rotation(4.0f, 0, 0, 1),
+              Recorded([] { DrawBlueCube(-1, -1, -1, 2); })});
     const Calls inner = Recorded([] {
         DrawCyanCube(-0.5f, -0.5f, -0.5f, 1);
         DrawMagentaCube(1, -0.5f, -2, 1);
@@ -232,9 +233,9 @@ TEST_F(Schedule, GridTurnsWithTheCubeGroupOnlyWhileItSpins) {
     RotationsOfFrameAt(20000);
     std::vector<std::string> names = CallNames({"glColor3ub", "glVertex3f", "glBegin", "glEnd"});
     // clear, identity, camera, three turns: the grid comes after the turns.
-    EXPECT_EQ(names, (std::vector<std::string>{"glClear", "glLoadIdentity", "gluLookAt",
-                                               "glRotatef", "glRotatef", "glRotatef",
-                                               "SDL_GL_SwapBuffers"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"glClear", "glLoadIdentity", "gluLookAt", "glRotatef",
+                                        "glRotatef", "glRotatef", "SDL_GL_SwapBuffers"}));
     RotationsOfFrameAt(48000);
     EXPECT_TRUE(CallsNamed("glRotatef").empty());
 }

@@ -38,7 +38,7 @@ constexpr int kChannels = 2;
 constexpr int kChunk = 2048;
 constexpr int kPlayOnce = 0;
 constexpr int kFadeMs = kSoundFadeMs; // the show's own fade
-constexpr int kFadeStepMs = 46; // one chunk, as SDL_mixer counts it
+constexpr int kFadeStepMs = 46;       // one chunk, as SDL_mixer counts it
 constexpr int kFadeChunks = (kFadeMs + kFadeStepMs - 1) / kFadeStepMs;
 
 using Samples = std::vector<std::int16_t>;
