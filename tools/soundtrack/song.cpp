@@ -302,7 +302,7 @@ std::vector<Phrase> Phrases() {
                            ". . . . C-5 . . . . . . . . . . . |"
                            ". . . . . . . . . . . . ^E-5 . . . |"
                            ". . . . . . . . . . . . D-5 . . . |"
-                           ". . . . === . . . . . . . . . . ."}}, Grid::Shuffle},
+                           ". . . . . . . . . . . . . . === ."}}, Grid::Shuffle},
         // Then the lead rests until the spiral; the answer's voice carries
         // the tune and climbs to the spiral's dominant.
         {"slow.2", {{"counter", ". . D-5 . . . . . . . B-4 . G-4 . . . |"
@@ -449,7 +449,7 @@ const std::vector<PatternPlan> kPatterns = {
                        "glyphs.2 ~72 rise ~23",
                        "~24 t.G@26 ~12 arp.Dm@34 ~12 arp.F#@36 arp.F#.half@30 ~12",
                        "~60 hit@36 ~83",
-                       "slow.2@58 climb@56"}},
+                       "slow.2@44 climb@56"}},
     // The pyramid spiral: a tone higher, in B minor, the clap, the
     // counter-line and the lead's octave new, everything at once, the loudest.
     {"spiral", ActRows(kSpiralAct), {"hit ~95 hit ~119",
