@@ -107,6 +107,33 @@ std::string OctaveUp(const std::string& melody) {
     return out;
 }
 
+// Every other bar of a melody, the first kept; each bar left out starts
+// with a key-off, so the climax's midrange breathes.
+std::string AlternateBars(const std::string& melody) {
+    std::string out;
+    size_t at = 0;
+    for (int bar = 0; at <= melody.size(); ++bar) {
+        const size_t end = std::min(melody.find('|', at), melody.size());
+        std::string text = melody.substr(at, end - at);
+        if (bar % 2 == 1) {
+            bool first = true;
+            std::string blank;
+            for (size_t i = 0; i < text.size(); ++i) {
+                if (text[i] == ' ') {
+                    blank += ' ';
+                } else if (i == 0 || text[i - 1] == ' ') {
+                    blank += first ? "===" : ".";
+                    first = false;
+                }
+            }
+            text = blank;
+        }
+        out += text + (end < melody.size() ? "|" : "");
+        at = end + 1;
+    }
+    return out;
+}
+
 // A chord held for `steps` shuffled sixteenths.
 std::string Held(const std::string& symbol, int steps) {
     std::string text = symbol;
@@ -314,7 +341,7 @@ std::vector<Phrase> Phrases() {
         // The spiral, in B minor over Bm G Em F#: the hook a tone higher,
         // then new lines; a counter-line below on the answer's voice.
         {"spiral", {{"lead", kSpiralLead}}, Grid::Shuffle},
-        {"spiral.double", {{"double", OctaveUp(kSpiralLead)}}, Grid::Shuffle},
+        {"spiral.double", {{"double", AlternateBars(OctaveUp(kSpiralLead))}}, Grid::Shuffle},
         {"counter", {{"counter", "D-4 . . . . . . . C#4 . . . . . . . |"
                                  "B-3 . . . . . . . . . . . D-4 . . . |"
                                  "E-4 . . . . . . . G-4 . . . . . . . |"
@@ -458,7 +485,7 @@ const std::vector<PatternPlan> kPatterns = {
                      "Bm@54 G@54 Em@54 F#@54 Bm@54 G@54 Em@54 F#@54 E@54",
                      "s.Bm@52 s.G@52 s.Em@52 s.F#@52 s.Bm@52 s.G@52 s.Em@52 s.F#@52 arp.E@52",
                      "spiral@64",
-                     "spiral.double@20",
+                     "spiral.double@22",
                      "counter@30"}},
     // The greetings: back in A minor by a step from E to F, half
     // time, the melody sings.
