@@ -107,6 +107,33 @@ std::string OctaveUp(const std::string& melody) {
     return out;
 }
 
+// Every other bar of a melody, the first kept; each bar left out starts
+// with a key-off, so the climax's midrange breathes.
+std::string AlternateBars(const std::string& melody) {
+    std::string out;
+    size_t at = 0;
+    for (int bar = 0; at <= melody.size(); ++bar) {
+        const size_t end = std::min(melody.find('|', at), melody.size());
+        std::string text = melody.substr(at, end - at);
+        if (bar % 2 == 1) {
+            bool first = true;
+            std::string blank;
+            for (size_t i = 0; i < text.size(); ++i) {
+                if (text[i] == ' ') {
+                    blank += ' ';
+                } else if (i == 0 || text[i - 1] == ' ') {
+                    blank += first ? "===" : ".";
+                    first = false;
+                }
+            }
+            text = blank;
+        }
+        out += text + (end < melody.size() ? "|" : "");
+        at = end + 1;
+    }
+    return out;
+}
+
 // A chord held for `steps` shuffled sixteenths.
 std::string Held(const std::string& symbol, int steps) {
     std::string text = symbol;
@@ -137,6 +164,7 @@ const char kRunning[] = "L . L H F . H F L . F H L . H F"; // moving, on every k
 const char kBroken[] = "L . . L . . L . L . . L . . H .";  // three against two, the turn
 const char kPulse[]  = "L . . . . . . . L . . . . . H .";  // under the typing
 const char kWalk[]   = "L . . . . . . . . . L . . . H .";  // half time, the greetings
+const char kTyped[]  = ". . L . . . . . . . L . . . H .";  // clear of the typed glyphs' beats
 // Arpeggios, a bar each over the chord tones a b c d (low to high): root,
 // fifth, octave and tenth, an open voicing that leaves the triad's rising
 // thirds to nobody.
@@ -220,23 +248,30 @@ std::vector<Phrase> Phrases() {
                      {"open",  "..5...5...5...5."}}, Grid::Shuffle},
         {"pulse.c", {{"snare", "....3.......3..3"},
                      {"hat",   "3.2.4.2.3.2.4.2."}}, Grid::Shuffle},
-        {"climax",  {{"kick",  "7...4...7...4..."},
+        {"climax",  {{"kick",  "x...5...x...5..."},
                      {"snare", "....x.......x..."},
                      {"clap",  "....x.......x..."},
                      {"hat",   "65.535.565.535.5"},
                      {"open",  "..x...x...x...x."}}, Grid::Shuffle},
-        {"climax.b", {{"kick",  "7...4...7..37.3."},
+        {"climax.b", {{"kick",  "x...5...x..4x.4."},
                      {"snare", "....x..3....x.45"},
                      {"clap",  "....x.......x..."},
                      {"hat",   "65.535.565.535.."},
                      {"open",  "..x...x...x....."}}, Grid::Shuffle},
-        {"climax.fill", {{"kick",  "x.......x...x..."},
+        {"climax.fill", {{"kick",  "x.......x......."},
                      {"snare", "....x.....x.5678"},
                      {"clap",  "....x.......x.5."},
                      {"tom",   ". . . . . . . . G-3 . E-3 . C-3 . A-2 A-2"}}, Grid::Shuffle},
         {"pulse",   {{"kick",  "5.......4......."},
                      {"snare", "............2..."},
                      {"hat",   "2.1.3.1.2.1.3.1."}}, Grid::Shuffle},
+        // Under the typed glyphs (on every half bar): nothing struck on their beats.
+        {"pulse.t", {{"kick",  "..5.......4....."},
+                     {"snare", "....2.......2..."},
+                     {"hat",   "..2.3.1...2.3.1."}}, Grid::Shuffle},
+        {"pulse.u", {{"kick",  "..5.......4....3"},
+                     {"snare", "....2.......2..."},
+                     {"open",  "..3.......3....."}}, Grid::Shuffle},
         {"pulse.h", {{"kick",  "5......."},
                      {"hat",   "2.1.3.1."}}, Grid::Shuffle},          // half a bar
         {"prebuild.h",  {{"kick",  "x...6..."},
@@ -294,7 +329,7 @@ std::vector<Phrase> Phrases() {
                            ". . . . C-5 . . . . . . . . . . . |"
                            ". . . . . . . . . . . . ^E-5 . . . |"
                            ". . . . . . . . . . . . D-5 . . . |"
-                           ". . . . === . . . . . . . . . . ."}}, Grid::Shuffle},
+                           ". . . . . . . . . . . . . . === ."}}, Grid::Shuffle},
         // Then the lead rests until the spiral; the answer's voice carries
         // the tune and climbs to the spiral's dominant.
         {"slow.2", {{"counter", ". . D-5 . . . . . . . B-4 . G-4 . . . |"
@@ -306,7 +341,7 @@ std::vector<Phrase> Phrases() {
         // The spiral, in B minor over Bm G Em F#: the hook a tone higher,
         // then new lines; a counter-line below on the answer's voice.
         {"spiral", {{"lead", kSpiralLead}}, Grid::Shuffle},
-        {"spiral.double", {{"double", OctaveUp(kSpiralLead)}}, Grid::Shuffle},
+        {"spiral.double", {{"double", AlternateBars(OctaveUp(kSpiralLead))}}, Grid::Shuffle},
         {"counter", {{"counter", "D-4 . . . . . . . C#4 . . . . . . . |"
                                  "B-3 . . . . . . . . . . . D-4 . . . |"
                                  "E-4 . . . . . . . G-4 . . . . . . . |"
@@ -357,8 +392,8 @@ std::vector<Phrase> Phrases() {
         phrases.push_back({name + ":2", {{"chords", Held(name, 32)}}, Grid::Shuffle});
         const std::string& root = name;
         const std::pair<const char*, const char*> bassFigures[] = {
-            {"b.", kBounce}, {"r.", kGallop}, {"k.", kBroken},
-            {"p.", kPulse},  {"g.", kWalk},   {"m.", kRunning}};
+            {"b.", kBounce}, {"r.", kGallop},  {"k.", kBroken}, {"p.", kPulse},
+            {"g.", kWalk},   {"m.", kRunning}, {"q.", kTyped}};
         for (const auto& [prefix, figure] : bassFigures) {
             phrases.push_back(
                 {prefix + root, {{"bass", Fill(figure, "LHF", chord.bass)}}, Grid::Shuffle});
@@ -404,62 +439,61 @@ const std::vector<PatternPlan> kPatterns = {
     // The spinning cube: the beat, the bass and the theme; its seventh bar
     // a break (bass and arpeggio out, the lead held over E, a snare pickup).
     {"cube", ActRows(kSpinAct), {"hit ~167",
-                   "beat@50 beat.b@50 beat@50 fill@50 beat@50 beat.b@50 break@50",
-                   "b.Am@52 b.F@52 b.C@52 b.G@52 b.Am@52 b.F@52 bass.off ~23",
-                   "Am@40 F@40 C@40 G@40 Am@40 F@40 E@40",
-                   "~96 e.Am@28 e.F@28 ~24",
-                   "theme@52 theme.answer@52"}},
+                   "beat@42 beat.b@42 beat@42 fill@44 beat@42 beat.b@42 break@44",
+                   "b.Am@46 b.F@46 b.C@46 b.G@46 b.Am@46 b.F@46 bass.off ~23",
+                   "Am@32 F@32 C@32 G@32 Am@32 F@32 E@32",
+                   "theme@46 theme.answer@46"}},
     // The inner cubes appear: the lift turns aside to F, the hook
     // higher, the arpeggio in sixteenths; it stops on G, short of home.
     {"lift", ActRows(kInnerCubesAct), {"hit ~143",
-                   "drive@46 drive@46 drive@46 drive.b@46 drive@46 fill@58",
-                   "b.F b.G b.C b.Am b.Dm b.G",
-                   "F@32 G@32 C@32 Am@32 Dm@32 G@40",
-                   "arp.F@44 arp.G@44 arp.C@44 arp.Am@44 arp.Dm@46 arp.G@44",
-                   "high@48 high.end@48"}},
+                   "drive@40 drive@40 drive@40 drive.b@40 drive@40 fill@52",
+                   "b.F@52 b.G@52 b.C@52 b.Am@52 b.Dm@52 b.G@52",
+                   "F@27 G@27 C@27 Am@27 Dm@27 G@34",
+                   "arp.F@36 arp.G@36 arp.C@36 arp.Am@36 arp.Dm@38 arp.G@36",
+                   "high@44 high.end@44"}},
     // The spin reverses: the turn, everything walks down.
-    {"turn", ActRows(kReversalAct), {"~24 broken@50 broken@50 broken@50 broken@50 tomfill@50",
-                   "bass.off ~23 k.G k.F k.E k.F k.E",
-                   "chords.off ~23 G@42 F@42 E@42 F@42 E@42",
-                   "~24 down.G@32 down.F@32 down.E@32 down.F@34 down.E@32",
-                   "turn@52"}},
+    {"turn", ActRows(kReversalAct), {"~24 broken@44 broken@44 broken@44 broken@44 tomfill@48",
+                   "bass.off ~23 k.G@50 k.F@50 k.E@50 k.F@50 k.E@50",
+                   "chords.off ~23 G@38 F@38 E@38 F@38 E@38",
+                   "~24 down.G@26 down.F@26 down.E@26 down.F@28 down.E@26",
+                   "turn@50"}},
     // The address is typed out: a quiet pulse under one blip per
     // glyph, every second from the first glyph to the last, the hook slowed down; the
     // pulse changes every few seconds.
     {"typing", kTypingRows, {"hit@40 ~155",
-                     "~12 pulse pulse pulse.b pulse.b pulse.c pulse.c",
-                     "~12 p.Am p.Am p.F p.F ~48",
-                     "~60 t.F@28 t.F@28 ~48",
-                     "Am/2@32 Am:2@22 F:2@22 C:2@22",
+                     "~12 pulse.t pulse.t pulse.u pulse.u pulse.t pulse.t",
+                     "~60 q.F@60 q.F@60 q.C@60 q.C@60",
+                     "~60 t.F@26 t.F@26 t.C@26 t.C@26",
+                     "Am/2@32 Am:2@22 F:2@14 C:2@20",
                      "~36 glyphs.1",
                      "~12 slow@40"}},
     // ...then a build-up into the spiral, whose dominant (F#) the break holds.
     // The grid leaves at 65 s: a crash, the hats in sixteenths, the snare
     // and the bass start the build there.
-    {"typing.2", ActRows(kAddressAct) - kTypingRows, {"pulse.b pulse.b pulse.h prebuild.h prebuild build break.2",
-                       "p.G p.G ~12 b.Dm ~12 b.F# ~24",
-                       "G.held@24 Dm.held@37 F#.break@42",
+    {"typing.2", ActRows(kAddressAct) - kTypingRows, {"pulse.t pulse.t pulse.h prebuild.h prebuild build break.2",
+                       "q.G@60 q.G@60 ~12 b.Dm ~12 b.F# ~24",
+                       "G.held@24 Dm.held@44 F#.break@42",
                        "glyphs.2 ~72 rise ~23",
-                       "~36 e.G@26 arp.Dm@24 ~12 arp.F#@28 arp.F#.half@30 ~12",
+                       "~24 t.G@26 ~12 arp.Dm@34 ~12 arp.F#@36 arp.F#.half@30 ~12",
                        "~60 hit@36 ~83",
-                       "slow.2@58 climb@48"}},
+                       "slow.2@44 climb@56"}},
     // The pyramid spiral: a tone higher, in B minor, the clap, the
     // counter-line and the lead's octave new, everything at once, the loudest.
     {"spiral", ActRows(kSpiralAct), {"hit ~95 hit ~119",
                      "climax@54 climax@54 climax@54 climax.b@54 climax@54 climax@54 climax@54 climax.b@54 climax.fill@54",
                      "m.Bm m.G m.Em m.F# m.Bm m.G m.Em m.F# b.E",
-                     "Bm@48 G@48 Em@48 F#@48 Bm@48 G@48 Em@48 F#@48 E@48",
+                     "Bm@54 G@54 Em@54 F#@54 Bm@54 G@54 Em@54 F#@54 E@54",
                      "s.Bm@52 s.G@52 s.Em@52 s.F#@52 s.Bm@52 s.G@52 s.Em@52 s.F#@52 arp.E@52",
-                     "spiral@60",
-                     "spiral.double@20",
-                     "counter@34"}},
+                     "spiral@64",
+                     "spiral.double@22",
+                     "counter@30"}},
     // The greetings: back in A minor by a step from E to F, half
     // time, the melody sings.
-    {"greetings", ActRows(kGreetingsAct), {"~24 half@50 half@50 half@50 fill@50",
-                        "~24 g.C g.G g.Am b.E",
-                        "F@22 C@44 G@44 Am@44 E@44",
-                        "~24 e.C@30 e.G@30 e.Am@30 arp.E@32",
-                        "greet@62"}},
+    {"greetings", ActRows(kGreetingsAct), {"~24 half@44 half@44 half@44 fill@44",
+                        "~24 g.C@54 g.G@54 g.Am@54 b.E@54",
+                        "F@20 C@40 G@40 Am@40 E@40",
+                        "~24 e.C@26 e.G@26 e.Am@26 arp.E@28",
+                        "greet@57"}},
     // The end title: the last chord rings, then every voice lets go;
     // the song ends in silence at the show's end.
     {"end", ActRows(kEndTitleAct), {"hit ~83",
