@@ -14,7 +14,7 @@ tromvisk_test(soundtrack_mix_tests LABEL slow
     soundtrack_music_test.cpp
     soundtrack_synth_test.cpp
     soundtrack_score.cpp
-    soundtrack_spectrum.cpp
+    soundtrack_bands.cpp
     soundtrack_render.cpp
     soundtrack_loudness.cpp
   LINK soundtrack tromvisk_music xm_reader mixer_playback

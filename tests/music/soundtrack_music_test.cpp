@@ -17,7 +17,7 @@
 #include "soundtrack_audio.h"
 #include "soundtrack_render.h"
 #include "soundtrack_score.h"
-#include "soundtrack_spectrum.h"
+#include "soundtrack_bands.h"
 #include "xm_reader.h"
 
 namespace {

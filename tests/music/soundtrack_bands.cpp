@@ -1,4 +1,4 @@
-#include "soundtrack_spectrum.h"
+#include "soundtrack_bands.h"
 
 #include <algorithm>
 #include <cmath>
