@@ -30,28 +30,7 @@ const kRecorder = `// Test only: a recorder on the music's output, and the start
       queueChunks: 12, // compared sample by sample on a shared, busy machine: queue generously
       tap: async (context, node) => {
         window.testContext = context;
-        await context.audioWorklet.addModule('recorder-worklet.js');
-        const recorder = new AudioWorkletNode(context, 'test-recorder', {
-          numberOfInputs: 1, numberOfOutputs: 1, outputChannelCount: [2],
-          channelCount: 2, channelCountMode: 'explicit',
-          processorOptions: {frames: ${(kCompareSeconds + 1) * kRate}, announceStart: true},
-        });
-        // The music flows once this returns: wait until the recorder runs, so that
-        // it holds the music's first sample (Firefox may start a new node late).
-        let recordingStarted;
-        const started = new Promise((resolve) => { recordingStarted = resolve; });
-        window.testRecording = new Promise((resolve) => {
-          recorder.port.onmessage = (event) => {
-            if (event.data.started !== undefined) {
-              recordingStarted();
-            } else {
-              resolve(event.data);
-            }
-          };
-        });
-        node.connect(recorder);
-        recorder.connect(context.destination);
-        await started;
+        window.testRecording = (await TapRecorder(context, node, ${(kCompareSeconds + 1) * kRate})).recording;
       },
     });
     return window.testStart;
@@ -89,8 +68,10 @@ async function Main() {
   const marker = '<script src="audio.js"></script>';
   const server = await show.ServeShow({
     '/audio.html': {type: 'text/html; charset=utf-8',
-                    body: shipped.replace(marker, `${marker}\n<script src="recorder.js"></script>`)},
+                    body: shipped.replace(marker, `${marker}\n<script src="recorder-tap.js"></script>\n<script src="recorder.js"></script>`)},
     '/recorder.js': {type: 'text/javascript', body: kRecorder},
+    '/recorder-tap.js': {type: 'text/javascript',
+                         body: fs.readFileSync(path.join(__dirname, 'audio/recorder-tap.js'))},
     '/recorder-worklet.js': {type: 'text/javascript',
                              body: fs.readFileSync(path.join(__dirname, 'audio/recorder-worklet.js'))},
   });

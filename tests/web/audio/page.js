@@ -22,20 +22,7 @@ let recording = null;
 // Puts a recorder on the music's output before any music flows.
 async function Tap(context, node) {
     window.testContext = context;
-    await context.audioWorklet.addModule('recorder-worklet.js');
-    const recorder = new AudioWorkletNode(context, 'test-recorder', {
-        numberOfInputs: 1,
-        numberOfOutputs: 1,
-        outputChannelCount: [kChannels],
-        channelCount: kChannels,
-        channelCountMode: 'explicit',
-        processorOptions: {frames: captureFrames},
-    });
-    recording = new Promise((resolve) => {
-        recorder.port.onmessage = (event) => resolve(event.data);
-    });
-    node.connect(recorder);
-    recorder.connect(context.destination);
+    recording = (await TapRecorder(context, node, captureFrames)).recording;
 }
 
 function Start() {

@@ -1,8 +1,7 @@
 // Test only: records what reaches its input, each block stamped with the
 // context frame it belongs to, and posts the recording once it holds the
-// frames asked for. Its own output stays silent. Asked to (announceStart), it
-// also says when it first runs, so that a page can hold the music back until
-// the recording has begun.
+// frames asked for. Its own output stays silent. It says when it first runs,
+// so that a page can hold the music back until the recording has begun.
 'use strict';
 
 class TestRecorder extends AudioWorkletProcessor {
@@ -13,7 +12,6 @@ class TestRecorder extends AudioWorkletProcessor {
         this.right = new Float32Array(this.frames);
         this.recorded = 0;
         this.firstFrame = null;
-        this.announceStart = Boolean(options.processorOptions.announceStart);
     }
 
     process(inputs) {
@@ -24,9 +22,7 @@ class TestRecorder extends AudioWorkletProcessor {
         const blockFrames = 128;
         if (this.firstFrame === null) {
             this.firstFrame = currentFrame;
-            if (this.announceStart) {
-                this.port.postMessage({started: currentFrame});
-            }
+            this.port.postMessage({started: currentFrame});
         }
         const count = Math.min(blockFrames, this.frames - this.recorded);
         if (input.length > 0) {
