@@ -31,7 +31,7 @@ constexpr double kAnswerLevel = 0.8;
 // Stereo placement (0 left .. 255 right); the pad's chord tones are placed
 // by the song, note by note.
 constexpr uint8_t kSnarePan = 112;
-constexpr uint8_t kClapPan = 150;
+constexpr uint8_t kClapPan = 128;
 constexpr uint8_t kTomPan = 144;
 constexpr uint8_t kHatPan = 184;
 constexpr uint8_t kCrashPan = 80;

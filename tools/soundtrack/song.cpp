@@ -66,6 +66,9 @@ const std::vector<Lane> kLanes = {
     {"lead",   LaneKind::Notes,  kLeadCh,   Voice::Lead,       0, {}, kLeadExpression, kLeadEcho},
     {"answer", LaneKind::Notes,  kAnswerCh, Voice::Answer},
     {"clap",   LaneKind::Drum,   kClapCh,   Voice::Clap,       ParseNoteName("C-4")},
+    // The typed glyphs' blip struck twice at once, so it rings over the music;
+    // the clap's channel is free until the spiral.
+    {"ring",   LaneKind::Notes,  kClapCh,   Voice::Blip},
     {"counter", LaneKind::Notes, kCounterCh, Voice::Answer},
     // The spiral's lead doubled an octave up; the blips rest there.
     {"double", LaneKind::Notes,  kBlipCh,   Voice::Answer},
@@ -192,20 +195,44 @@ const ChordNotes kChordNotes[] = {
     {"Bm", {"B-1", "B-2", "F#2"}, {"B-3", "F#4", "B-4", "D-5"}},
     {"Em", {"E-1", "E-2", "B-1"}, {"E-4", "B-4", "E-5", "G-5"}},
     {"F#", {"F#1", "F#2", "C#2"}, {"F#4", "C#5", "F#5", "A#5"}},
+    {"A",  {"A-1", "A-2", "E-2"}, {"A-4", "E-5", "A-5", "C#6"}},
 };
 // clang-format on
 
 // The spiral's lead, in B minor over Bm G Em F#: the hook a tone higher,
-// then new lines.
+// then, as the chords climb Em F# G A, the hook over E minor and a line
+// that rises to the top of the song.
 const char kSpiralLead[] = "C#5 . . D-5 . . F#5 . E-5 . . . D-5 . C#5 . |"
                            "B-4 . . . . . . . D-5 . E-5 . ^F#5 . . . |"
                            "G-5 . . F#5 . . E-5 . D-5 . . . E-5 . G-5 . |"
                            "F#5 . . . . . . . A#4 . C#5 . E-5 . === . |"
-                           "C#5 . D-5 . F#5 . . E-5 . . . . B-5 . A-5 . |"
-                           "G-5 . . . F#5 . . . E-5 . D-5 . . . B-4 . |"
-                           "E-5 . . F#5 . . G-5 . B-5 . . . A-5 . G-5 . |"
-                           "F#5 . . . . . . . ^A#5 . . . C#6 . . . |"
+                           "F#5 . . G-5 . . B-5 . A-5 . . . G-5 . E-5 . |"
+                           "A#5 . . . C#6 . . . B-5 . A#5 . . . F#5 . |"
+                           "G-5 . . A-5 . . B-5 . D-6 . . . C#6 . B-5 . |"
+                           "C#6 . . . . . . . E-6 . . . D-6 . C#6 . |"
                            "B-5 . . . . . . . G#5 . . . E-5 . === .";
+
+// Each note of a melody at the volume kRingVolume, for the glyphs' second strike.
+constexpr char kRingVolume[] = "v40";
+std::string Softer(const std::string& melody) {
+    std::string out;
+    size_t at = 0;
+    while (at < melody.size()) {
+        const size_t end = std::min(melody.find(' ', at), melody.size());
+        std::string token = melody.substr(at, end - at);
+        if (token.size() == 3 && token != "===" && std::isdigit(token[2])) {
+            token += kRingVolume;
+        }
+        out += token + (end < melody.size() ? " " : "");
+        at = end + 1;
+    }
+    return out;
+}
+
+// One blip per typed glyph, a second apart: the first ten, then the last four.
+const std::string kFirstGlyphs =
+    Every(12, {"E-6", "A-6", "C-7", "A-6", "F-6", "G-6", "C-7", "E-7", "G-6", "D-7"});
+const std::string kLastGlyphs = Every(12, {"B-6", "G-6", "D-7", "A-6"});
 
 std::vector<Phrase> Phrases() {
     // clang-format off
@@ -253,7 +280,12 @@ std::vector<Phrase> Phrases() {
                      {"clap",  "....x.......x..."},
                      {"hat",   "65.535.565.535.5"},
                      {"open",  "..x...x...x...x."}}, Grid::Shuffle},
-        {"climax.b", {{"kick",  "x...5...x..4x.4."},
+        {"climax.2", {{"kick",  "x...5...x...5..."},
+                     {"snare", "....x..3....x.3."},
+                     {"clap",  "....x.......x..."},
+                     {"hat",   "65.565.565.565.5"},
+                     {"open",  "..x...x...x...x."}}, Grid::Shuffle},
+        {"climax.b", {{"kick",  "x...5...x..4..x4"},
                      {"snare", "....x..3....x.45"},
                      {"clap",  "....x.......x..."},
                      {"hat",   "65.535.565.535.."},
@@ -271,7 +303,7 @@ std::vector<Phrase> Phrases() {
                      {"hat",   "..2.3.1...2.3.1."}}, Grid::Shuffle},
         {"pulse.u", {{"kick",  "..5.......4....3"},
                      {"snare", "....2.......2..."},
-                     {"open",  "..3.......3....."}}, Grid::Shuffle},
+                     {"open",  "..4.......4....."}}, Grid::Shuffle},
         {"pulse.h", {{"kick",  "5......."},
                      {"hat",   "2.1.3.1."}}, Grid::Shuffle},          // half a bar
         {"prebuild.h",  {{"kick",  "x...6..."},
@@ -292,8 +324,8 @@ std::vector<Phrase> Phrases() {
         {"rise",    {{"riser", "x"}}},                         // two seconds of build-up
         {"bass.off",   {{"bass", "==="}}},                     // one row: let the bass go
         {"chords.off", {{"chords", "==="}}},                   // one row: let the pad go
-        // G until the grid leaves at 65 s, then D minor.
-        {"G.held",     {{"chords", Held("G", 40)}}, Grid::Shuffle},
+        // C, then G until the grid leaves at 65 s, then D minor.
+        {"G.held",     {{"chords", Held("G", 24)}}, Grid::Shuffle},
         {"Dm.held",    {{"chords", Held("Dm", 24)}}, Grid::Shuffle},
 
         // The hook: B, C held across the beat, E, D; a ninth over A minor
@@ -321,15 +353,15 @@ std::vector<Phrase> Phrases() {
                            "B-4 . . . . . . . G#4 . . . E-4 . . . |"
                            "A-4 . . . C-5 . . . F-5 . . . ^E-5 . . . |"
                            "E-5 . . . . . . . D-5 . . . B-4 . === ."}}, Grid::Shuffle},
-        // The typing: the hook slowed down, then long notes that move only
-        // between the glyphs (which fall on every half bar), so each blip
-        // is heard on its own.
+        // The typing: the hook slowed down, then the lead answers the
+        // glyphs (which fall on every half bar), moving only between them,
+        // so each blip is heard on its own; the hook returns split by them.
         {"slow", {{"lead", "B-4 . . . . . C-5 . . . . . E-5 . . . |"
-                           ". . D-5 . . . . . . . . . . . . . |"
-                           ". . . . C-5 . . . . . . . . . . . |"
-                           ". . . . . . . . . . . . ^E-5 . . . |"
-                           ". . . . . . . . . . . . D-5 . . . |"
-                           ". . . . . . . . . . . . . . === ."}}, Grid::Shuffle},
+                           ". . D-5 . C-5 . . . . . A-4 . C-5 . . . |"
+                           ". . E-5 . . G-5 . . . . E-5 . D-5 . . . |"
+                           ". . D-5 . . B-4 . . . . D-5 . ^G-5 . . . |"
+                           ". . B-4 . C-5 . . . . . E-5 . D-5 . . . |"
+                           ". . C-5 . . . . . . . A-4 . . . === ."}}, Grid::Shuffle},
         // Then the lead rests until the spiral; the answer's voice carries
         // the tune and climbs to the spiral's dominant.
         {"slow.2", {{"counter", ". . D-5 . . . . . . . B-4 . G-4 . . . |"
@@ -342,14 +374,14 @@ std::vector<Phrase> Phrases() {
         // then new lines; a counter-line below on the answer's voice.
         {"spiral", {{"lead", kSpiralLead}}, Grid::Shuffle},
         {"spiral.double", {{"double", AlternateBars(OctaveUp(kSpiralLead))}}, Grid::Shuffle},
-        {"counter", {{"counter", "D-4 . . . . . . . C#4 . . . . . . . |"
+        {"counter", {{"counter", "D-4 . . . . . . . F#4 . . . . . . . |"
                                  "B-3 . . . . . . . . . . . D-4 . . . |"
                                  "E-4 . . . . . . . G-4 . . . . . . . |"
                                  "F#4 . . . . . . . E-4 . . . C#4 . . . |"
-                                 "D-4 . . . . . . . F#4 . . . . . . . |"
-                                 "G-4 . . . . . . . . . . . B-4 . . . |"
-                                 "B-4 . . . . . . . G-4 . . . . . . . |"
+                                 "G-4 . . . . . . . B-4 . . . . . . . |"
                                  "A#4 . . . . . . . C#5 . . . . . . . |"
+                                 "B-4 . . . . . . . D-5 . . . B-4 . . . |"
+                                 "C#5 . . . . . . . E-5 . . . C#5 . . . |"
                                  "B-4 . . . . . . . . . . . === . . ."}}, Grid::Shuffle},
         // The greetings: half time, the melody sings.
         {"greet", {{"lead", "E-5 . . . F-5 . . . A-5 . . . . . G-5 . |"
@@ -357,8 +389,8 @@ std::vector<Phrase> Phrases() {
                             "D-5 . . . . . . . B-4 . . . G-4 . . . |"
                             "A-4 . . . . . . . . . . . C-5 . E-5 . |"
                             "D-5 . . . . . . . B-4 . . . ^E-5 . . ."}}, Grid::Shuffle},
-        // The end title: home, held, let go.
-        {"last", {{"lead", "A-4 . . . . . . . . . . . . . . . |"
+        // The end title: the hook's last words, home on A major, held, let go.
+        {"last", {{"lead", "B-4 . . C#5 . . E-5 . . . . . A-5 . . . |"
                            ". . . . . . . . . . . . . . . . |"
                            "=== . . . . . . ."}}, Grid::Shuffle},
         // The opening: the answer voice hints at the hook.
@@ -368,9 +400,8 @@ std::vector<Phrase> Phrases() {
         // Blips: stars at the opening, then one per glyph while the address is
         // typed, a second (twelve rows) apart.
         {"stars", {{"blip", Every(12, {"E-6v22", ".", "B-5v18", "A-5v20", ".", "E-6v16"})}}},
-        {"glyphs.1", {{"blip", Every(12, {"E-6", "A-6", "C-7", "A-6", "F-6", "G-6", "C-7",
-                                          "E-7", "G-6", "D-7"})}}},
-        {"glyphs.2", {{"blip", Every(12, {"B-6", "G-6", "D-7", "A-6"})}}},
+        {"glyphs.1", {{"blip", kFirstGlyphs}, {"ring", Softer(kFirstGlyphs)}}},
+        {"glyphs.2", {{"blip", kLastGlyphs}, {"ring", Softer(kLastGlyphs)}}},
         {"blip.last", {{"blip", "A-5v24"}}},
         {"sparks", {{"blip", Every(6, {"E-6", "A-5v40", "C-6", "E-6v40", "A-6", ".", "E-6", "C-6v40",
                                        "D-6", "G-5v40", "B-5", "D-6v40", "G-6", ".", "D-6", "B-5v40"})}}},
@@ -378,10 +409,10 @@ std::vector<Phrase> Phrases() {
         // The end: the arpeggio dies away over a bar and a half.
         {"arp.F#.half", {{"arp", "F#4 C#5 F#5 A#5 F#4 C#5 F#5 A#5"}}, Grid::Shuffle},
         {"F#.break", {{"chords", "F# . . . . . . . . . . . . . . . | . . . . . . . . === . . . . . . ."}}, Grid::Shuffle},
-        {"outro", {{"arp", "C-6v36 . . . A-5v32 . . . E-5v28 . . . A-4v24 . . . |"
+        {"outro", {{"arp", "C#6v36 . . . A-5v32 . . . E-5v28 . . . A-4v24 . . . |"
                            "E-5v18 . . . A-4v14 . . . E-4v10 . . . . . . ."}}, Grid::Shuffle},
         {"bass.last", {{"bass", "A-1 . . . . . . . . . . . . . . . | . . . . . . . . . . . . . . . . | === . . . . . . ."}}, Grid::Shuffle},
-        {"Am.last",   {{"chords", "Am . . . . . . . . . . . . . . . | . . . . . . . . . . . . . . . . | === . . . . . . ."}}, Grid::Shuffle},
+        {"A.last",    {{"chords", "A . . . . . . . . . . . . . . . | . . . . . . . . . . . . . . . . | === . . . . . . ."}}, Grid::Shuffle},
     };
     // clang-format on
     for (const ChordNotes& chord : kChordNotes) {
@@ -439,14 +470,14 @@ const std::vector<PatternPlan> kPatterns = {
     // The spinning cube: the beat, the bass and the theme; its seventh bar
     // a break (bass and arpeggio out, the lead held over E, a snare pickup).
     {"cube", ActRows(kSpinAct), {"hit ~167",
-                   "beat@42 beat.b@42 beat@42 fill@44 beat@42 beat.b@42 break@44",
-                   "b.Am@46 b.F@46 b.C@46 b.G@46 b.Am@46 b.F@46 bass.off ~23",
-                   "Am@32 F@32 C@32 G@32 Am@32 F@32 E@32",
-                   "theme@46 theme.answer@46"}},
+                   "beat@30 beat.b@32 beat@36 fill@42 beat@44 beat.b@46 break@44",
+                   "b.Am@36 b.F@38 b.C@42 b.G@44 b.Am@48 b.F@48 bass.off ~23",
+                   "Am@22 F@24 C@28 G@30 Am@34 F@34 E@36",
+                   "theme@38 theme.answer@46"}},
     // The inner cubes appear: the lift turns aside to F, the hook
     // higher, the arpeggio in sixteenths; it stops on G, short of home.
     {"lift", ActRows(kInnerCubesAct), {"hit ~143",
-                   "drive@40 drive@40 drive@40 drive.b@40 drive@40 fill@52",
+                   "drive@38 drive@40 drive@42 drive.b@44 drive@46 fill@52",
                    "b.F@52 b.G@52 b.C@52 b.Am@52 b.Dm@52 b.G@52",
                    "F@27 G@27 C@27 Am@27 Dm@27 G@34",
                    "arp.F@36 arp.G@36 arp.C@36 arp.Am@36 arp.Dm@38 arp.G@36",
@@ -462,28 +493,28 @@ const std::vector<PatternPlan> kPatterns = {
     // pulse changes every few seconds.
     {"typing", kTypingRows, {"hit@40 ~155",
                      "~12 pulse.t pulse.t pulse.u pulse.u pulse.t pulse.t",
-                     "~60 q.F@60 q.F@60 q.C@60 q.C@60",
-                     "~60 t.F@26 t.F@26 t.C@26 t.C@26",
-                     "Am/2@32 Am:2@22 F:2@14 C:2@20",
+                     "~60 q.C@60 q.G@60 q.Am@60 q.F@60",
+                     "~60 t.C@24 t.G@24 t.Am@24 t.F@24",
+                     "Am/2@32 Am@26 F@20 C@20 G@20 Am@20 F@20",
                      "~36 glyphs.1",
-                     "~12 slow@40"}},
+                     "~12 slow@44"}},
     // ...then a build-up into the spiral, whose dominant (F#) the break holds.
     // The grid leaves at 65 s: a crash, the hats in sixteenths, the snare
     // and the bass start the build there.
     {"typing.2", ActRows(kAddressAct) - kTypingRows, {"pulse.t pulse.t pulse.h prebuild.h prebuild build break.2",
-                       "q.G@60 q.G@60 ~12 b.Dm ~12 b.F# ~24",
-                       "G.held@24 Dm.held@44 F#.break@42",
+                       "q.C@60 q.G@60 ~12 b.Dm ~12 b.F# ~24",
+                       "C@24 G.held@24 Dm.held@44 F#.break@42",
                        "glyphs.2 ~72 rise ~23",
-                       "~24 t.G@26 ~12 arp.Dm@34 ~12 arp.F#@36 arp.F#.half@30 ~12",
+                       "t.C@24 t.G@24 ~12 arp.Dm@34 ~12 arp.F#@36 arp.F#.half@30 ~12",
                        "~60 hit@36 ~83",
                        "slow.2@44 climb@56"}},
     // The pyramid spiral: a tone higher, in B minor, the clap, the
     // counter-line and the lead's octave new, everything at once, the loudest.
     {"spiral", ActRows(kSpiralAct), {"hit ~95 hit ~119",
-                     "climax@54 climax@54 climax@54 climax.b@54 climax@54 climax@54 climax@54 climax.b@54 climax.fill@54",
-                     "m.Bm m.G m.Em m.F# m.Bm m.G m.Em m.F# b.E",
-                     "Bm@54 G@54 Em@54 F#@54 Bm@54 G@54 Em@54 F#@54 E@54",
-                     "s.Bm@52 s.G@52 s.Em@52 s.F#@52 s.Bm@52 s.G@52 s.Em@52 s.F#@52 arp.E@52",
+                     "climax@54 climax@54 climax@54 climax.b@54 climax.2@56 climax.2@56 climax.2@58 climax.b@58 climax.fill@54",
+                     "m.Bm m.G m.Em m.F# m.Em m.F# m.G m.A b.E",
+                     "Bm@54 G@54 Em@54 F#@54 Em@56 F#@56 G@58 A@58 E@54",
+                     "s.Bm@52 s.G@52 s.Em@52 s.F#@52 s.Em@54 s.F#@54 s.G@56 s.A@56 arp.E@52",
                      "spiral@64",
                      "spiral.double@22",
                      "counter@30"}},
@@ -499,7 +530,7 @@ const std::vector<PatternPlan> kPatterns = {
     {"end", ActRows(kEndTitleAct), {"hit ~83",
                  "stop ~83",
                  "bass.last@40 ~24",
-                 "Am.last@30 ~24",
+                 "A.last@30 ~24",
                  "outro ~36",
                  "last@50 ~24",
                  "~48 blip.last ~35"}},
