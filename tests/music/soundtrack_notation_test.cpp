@@ -55,17 +55,28 @@ TEST(SoundtrackNotation, LanesGiveOneStepPerRow) {
     const std::vector<ChordStep> chords = ParseChordLane("Am . F# C#mv20 G#m ===");
     ASSERT_EQ(chords.size(), 6u);
     EXPECT_EQ(chords[0].root, ParseNoteName("A-2"));
-    EXPECT_TRUE(chords[0].minor);
+    EXPECT_EQ(chords[0].shape, kMinorTriad);
     EXPECT_EQ(chords[1].root, 0);
     EXPECT_EQ(chords[2].root, ParseNoteName("F#3"));
-    EXPECT_FALSE(chords[2].minor);
+    EXPECT_EQ(chords[2].shape, kMajorTriad);
     EXPECT_EQ(chords[3].root, ParseNoteName("C#3"));
-    EXPECT_TRUE(chords[3].minor);
+    EXPECT_EQ(chords[3].shape, kMinorTriad);
     EXPECT_EQ(chords[3].volume, 20);
     EXPECT_EQ(chords[4].root, ParseNoteName("G#3"));
     EXPECT_EQ(chords[5].root, 97);
-    EXPECT_THROW(ParseChordLane("Hm"), std::runtime_error);
-    EXPECT_THROW(ParseChordLane("Amaj"), std::runtime_error);
+    // Sevenths (their fifth left out) and suspensions.
+    const std::vector<ChordStep> colours = ParseChordLane("G7 Dm7 Fmaj7 Esus4 C#sus2v30");
+    ASSERT_EQ(colours.size(), 5u);
+    EXPECT_EQ(colours[0].root, ParseNoteName("G-3"));
+    EXPECT_EQ(colours[0].shape, (ChordShape{0, 4, 10}));
+    EXPECT_EQ(colours[1].shape, (ChordShape{0, 3, 10}));
+    EXPECT_EQ(colours[2].shape, (ChordShape{0, 4, 11}));
+    EXPECT_EQ(colours[3].shape, (ChordShape{0, 5, 7}));
+    EXPECT_EQ(colours[4].shape, (ChordShape{0, 2, 7}));
+    EXPECT_EQ(colours[4].volume, 30);
+    for (const char* wrong : {"Hm", "Amaj", "A7m", "Bsus", "Cmaj9", "m7", "7"}) {
+        EXPECT_THROW(ParseChordLane(wrong), std::runtime_error) << wrong;
+    }
 }
 
 TEST(SoundtrackNotation, SequencesRepeatRestAndSetVolumes) {
@@ -178,12 +189,15 @@ TEST(SoundtrackNotation, TheLeadGlidesSingsAndEchoes) {
 
 TEST(SoundtrackNotation, ChordsAreVoicedCloseToTheLastOne) {
     std::vector<uint8_t> voicing;
-    // Am F C G Am: every chord three notes of its own, the voices moving by
-    // at most a few semitones, inside the range the pad plays in.
-    const int roots[] = {9, 5, 0, 7, 9};
-    const bool minor[] = {true, false, false, false, true};
-    for (int i = 0; i < 5; ++i) {
-        const std::vector<uint8_t> next = VoiceChord(roots[i], minor[i], voicing);
+    // Am F C G Am, then Dm7 G7 Cmaj7 Esus4 E: every chord three notes of
+    // its own, the voices moving by at most a few semitones, inside the
+    // range the pad plays in.
+    const int roots[] = {9, 5, 0, 7, 9, 2, 7, 0, 4, 4};
+    const ChordShape shapes[] = {kMinorTriad, kMajorTriad, kMajorTriad, kMajorTriad,
+                                 kMinorTriad, {0, 3, 10},  {0, 4, 10},  {0, 4, 11},
+                                 {0, 5, 7},   kMajorTriad};
+    for (int i = 0; i < 10; ++i) {
+        const std::vector<uint8_t> next = VoiceChord(roots[i], shapes[i], voicing);
         ASSERT_EQ(next.size(), 3u);
         std::vector<int> pitchClasses;
         for (uint8_t note : next) {
@@ -191,9 +205,8 @@ TEST(SoundtrackNotation, ChordsAreVoicedCloseToTheLastOne) {
             EXPECT_GE(note, ParseNoteName("F-3"));
             EXPECT_LE(note, ParseNoteName("G-5"));
         }
-        const int third = (roots[i] + (minor[i] ? 3 : 4)) % 12;
-        const int fifth = (roots[i] + 7) % 12;
-        for (int wanted : {roots[i], third, fifth}) {
+        for (int tone : shapes[i]) {
+            const int wanted = (roots[i] + tone) % 12;
             EXPECT_EQ(std::count(pitchClasses.begin(), pitchClasses.end(), wanted), 1)
                 << "chord " << i;
         }

@@ -141,7 +141,7 @@ int PlaceLine(Placement& at, const PhraseLine& line, Grid grid, int firstRow, in
                 }
             } else if (step.root != kNoNote) {
                 at.voicing =
-                    VoiceChord((step.root - 1) % kSemitonesPerOctave, step.minor, at.voicing);
+                    VoiceChord((step.root - 1) % kSemitonesPerOctave, step.shape, at.voicing);
                 for (int tone = 0; tone < tones; ++tone) {
                     Put(at, rowOf(i), lane.channel + tone,
                         {at.voicing[size_t(tone)], instrument,
@@ -251,27 +251,24 @@ void AddEcho(std::vector<XmPattern>& patterns, const Arrangement& arrangement, c
 
 } // namespace
 
-std::vector<uint8_t> VoiceChord(int rootSemitone, bool minor,
+std::vector<uint8_t> VoiceChord(int rootSemitone, const ChordShape& shape,
                                 const std::vector<uint8_t>& previous) {
-    const int third = minor ? 3 : 4;
-    const int fifth = 7;
     const std::vector<uint8_t>& from = previous.empty() ? kFirstVoicing : previous;
     std::vector<uint8_t> best;
     int bestCost = 0;
-    // Every close position (root, first and second inversion) in range.
+    // Every close position (root position and each inversion) in range: the
+    // chord's tones stacked upwards within an octave from the bottom one.
     for (int bottom = kLowestChordNote; bottom <= kHighestChordNote; ++bottom) {
         const int semitone = (bottom - 1) % kSemitonesPerOctave;
         const int above = (semitone - rootSemitone + kSemitonesPerOctave) % kSemitonesPerOctave;
-        std::vector<int> intervals;
-        if (above == 0) {
-            intervals = {0, third, fifth};
-        } else if (above == third) {
-            intervals = {0, fifth - third, kSemitonesPerOctave - third};
-        } else if (above == fifth) {
-            intervals = {0, kSemitonesPerOctave - fifth, kSemitonesPerOctave - fifth + third};
-        } else {
+        if (std::find(shape.begin(), shape.end(), above) == shape.end()) {
             continue;
         }
+        std::vector<int> intervals;
+        for (int tone : shape) {
+            intervals.push_back((tone - above + kSemitonesPerOctave) % kSemitonesPerOctave);
+        }
+        std::sort(intervals.begin(), intervals.end());
         std::vector<uint8_t> voicing;
         for (int interval : intervals) {
             voicing.push_back(uint8_t(bottom + interval));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "instruments.h"
+#include "notation.h"
 #include "xm_module.h"
 
 enum class LaneKind { Drum, Notes, Chords };
@@ -75,7 +76,8 @@ struct Arrangement {
 
 // The chord's three tones (XM notes), voiced as close to `previous` as the
 // chord allows: each voice moves the least, so chords turn into inversions.
-std::vector<uint8_t> VoiceChord(int rootSemitone, bool minor, const std::vector<uint8_t>& previous);
+std::vector<uint8_t> VoiceChord(int rootSemitone, const ChordShape& shape,
+                                const std::vector<uint8_t>& previous);
 
 // Throws std::runtime_error (naming the pattern, row and lane) for unknown
 // names, tracks of the wrong length and two notes meeting in one cell.

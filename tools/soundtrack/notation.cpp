@@ -147,11 +147,20 @@ std::vector<ChordStep> ParseChordLane(const std::string& text) {
                 ++semitone;
                 ++at;
             }
-            if (symbol.size() > at && symbol[at] == 'm') {
-                step.minor = true;
-                ++at;
+            // What may follow the root, and the chord it makes.
+            static const std::pair<const char*, ChordShape> kQualities[] = {
+                {"", kMajorTriad},     {"m", kMinorTriad},        {"7", {0, 4, 10}},
+                {"m7", {0, 3, 10}},    {"maj7", {0, 4, 11}},      {"sus4", {0, 5, 7}},
+                {"sus2", {0, 2, 7}},
+            };
+            bool known = false;
+            for (const auto& [quality, shape] : kQualities) {
+                if (letter >= 0 && symbol.substr(at) == quality) {
+                    step.shape = shape;
+                    known = true;
+                }
             }
-            if (letter < 0 || at != symbol.size()) {
+            if (!known) {
                 Fail("not a chord", token);
             }
             const int octave = semitone >= kLowChordRoot ? kChordOctave - 1 : kChordOctave;

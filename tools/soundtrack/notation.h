@@ -4,12 +4,15 @@
 // note (C-4 is middle C), "===" a key-off, "." an empty row; a note may end
 // in a volume "v0".."v64" ("A-4v32"), and a note that starts with "^"
 // glides into its pitch from the note before ("^G-4"). Chord lanes take chord symbols
-// instead of notes: "Am", "F#", "C" (major unless followed by "m").
+// instead of notes: "Am", "F#", "C" (major unless followed by "m"); a
+// seventh ("G7", "Dm7", "Fmaj7") leaves out its fifth, so every chord is
+// three tones; "Esus4" and "Dsus2" take the fourth or the second for the third.
 // Drum lanes: one character per row: "." rest, "x" a hit at full volume, a
 // digit "1".."8" a hit at that many eighths of full volume.
 // In every lane "|" marks a bar line and is skipped.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -22,9 +25,14 @@ struct NoteStep {
     bool glide = false; // slide from the sounding note instead of striking a new one
 };
 
+// A chord's three tones, in semitones above its root.
+using ChordShape = std::array<int, 3>;
+constexpr ChordShape kMajorTriad = {0, 4, 7};
+constexpr ChordShape kMinorTriad = {0, 3, 7};
+
 struct ChordStep {
     uint8_t root = 0; // note of the root, placed between A-2 and G#3; 0 = nothing, 97 = release
-    bool minor = false;
+    ChordShape shape = kMajorTriad;
     int volume = kNoVolume;
 };
 
