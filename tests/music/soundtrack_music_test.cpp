@@ -50,6 +50,16 @@ std::map<int, std::set<int>> PadChords() {
     for (const NoteEvent& event : EventsOf("pad")) {
         chords[event.row].insert((event.note - 1) % kSemitones);
     }
+    // Chords plucked on the arpeggio's voice: three of its notes at once.
+    std::map<int, std::set<int>> plucked;
+    for (const NoteEvent& event : EventsOf("arp")) {
+        plucked[event.row].insert((event.note - 1) % kSemitones);
+    }
+    for (const auto& [row, chord] : plucked) {
+        if (chord.size() >= 3) {
+            chords[row] = chord;
+        }
+    }
     return chords;
 }
 

@@ -13,14 +13,14 @@ namespace {
 // Mix levels: each sample's peak as a fraction of full scale. XM has no
 // per-instrument gain besides the data itself, and the volume column is kept
 // for the music's dynamics.
-constexpr double kKickLevel = 0.6;
+constexpr double kKickLevel = 0.7;
 constexpr double kSnareLevel = 0.55;
 constexpr double kClapLevel = 0.7;
 constexpr double kTomLevel = 0.9;
 constexpr double kClosedHatLevel = 0.65;
 constexpr double kOpenHatLevel = 0.56;
 constexpr double kCrashLevel = 0.5;
-constexpr double kRiserLevel = 0.7;
+constexpr double kRiserLevel = 0.8;
 constexpr double kBlipLevel = 0.95;
 constexpr double kBassLevel = 0.65;
 constexpr double kPadLevel = 0.37;

@@ -70,6 +70,9 @@ const std::vector<Lane> kLanes = {
     // the clap's channel is free until the spiral.
     {"ring",   LaneKind::Notes,  kClapCh,   Voice::Blip},
     {"counter", LaneKind::Notes, kCounterCh, Voice::Answer},
+    // The climax's chords plucked on the offbeats, on the pad's channels, so
+    // each beat's kick has the low middle to itself.
+    {"stabs",  LaneKind::Chords, kPadCh,    Voice::Arp,        0, kPadPannings},
     // The spiral's lead doubled an octave up; the blips rest there.
     {"double", LaneKind::Notes,  kBlipCh,   Voice::Answer},
 };
@@ -164,6 +167,7 @@ std::string Every(int rows, const std::vector<std::string>& notes) {
 const char kBounce[] = "L . H . L . H . L . H . L . H L";  // straight eighths, a pickup
 const char kGallop[] = "L . L H L . L H L . L H L . L H";  // shuffled
 const char kRunning[] = "L . L H F . H F L . F H L . H F"; // moving, on every kick: the spiral
+const char kRocking[] = "L . F . H . F . L . F . H . F L"; // root, fifth, octave: the lift
 const char kBroken[] = "L . . L . . L . L . . L . . H .";  // three against two, the turn
 const char kPulse[]  = "L . . . . . . . L . . . . . H .";  // under the typing
 const char kWalk[]   = "L . . . . . . . . . L . . . H .";  // half time, the greetings
@@ -197,6 +201,10 @@ const ChordNotes kChordNotes[] = {
     {"F#", {"F#1", "F#2", "C#2"}, {"F#4", "C#5", "F#5", "A#5"}},
     {"A",  {"A-1", "A-2", "E-2"}, {"A-4", "E-5", "A-5", "C#6"}},
 };
+// The pad's sevenths and suspensions (the bass and the arpeggio play the
+// triad under them).
+const char* const kChordColours[] = {"Am7",   "Dm7",   "Em7", "E7",   "F#7",
+                                     "G7",    "Cmaj7", "Fmaj7", "Gmaj7", "Esus4"};
 // clang-format on
 
 // The spiral's lead, in B minor over Bm G Em F#: the hook a tone higher,
@@ -279,7 +287,7 @@ std::vector<Phrase> Phrases() {
                      {"snare", "....x.......x..."},
                      {"clap",  "....x.......x..."},
                      {"hat",   "65.535.565.535.5"},
-                     {"open",  "..x...x...x...x."}}, Grid::Shuffle},
+                     {"open",  "..x...6...x...6."}}, Grid::Shuffle},
         {"climax.2", {{"kick",  "x...5...x...5..."},
                      {"snare", "....x..3....x.3."},
                      {"clap",  "....x.......x..."},
@@ -297,11 +305,12 @@ std::vector<Phrase> Phrases() {
         {"pulse",   {{"kick",  "5.......4......."},
                      {"snare", "............2..."},
                      {"hat",   "2.1.3.1.2.1.3.1."}}, Grid::Shuffle},
-        // Under the typed glyphs (on every half bar): nothing struck on their beats.
-        {"pulse.t", {{"kick",  "..5.......4....."},
+        // Under the typed glyphs (on every half bar): a soft kick lands with
+        // each, nothing else on their beats.
+        {"pulse.t", {{"kick",  "5.......4......."},
                      {"snare", "....2.......2..."},
-                     {"hat",   "..2.3.1...2.3.1."}}, Grid::Shuffle},
-        {"pulse.u", {{"kick",  "..5.......4....3"},
+                     {"hat",   "..3.4.2...3.4.2."}}, Grid::Shuffle},
+        {"pulse.u", {{"kick",  "5.......4......3"},
                      {"snare", "....2.......2..."},
                      {"open",  "..4.......4....."}}, Grid::Shuffle},
         {"pulse.h", {{"kick",  "5......."},
@@ -392,7 +401,7 @@ std::vector<Phrase> Phrases() {
         // The end title: the hook's last words, home on A major, held, let go.
         {"last", {{"lead", "B-4 . . C#5 . . E-5 . . . . . A-5 . . . |"
                            ". . . . . . . . . . . . . . . . |"
-                           "=== . . . . . . ."}}, Grid::Shuffle},
+                           ". . . . === . . ."}}, Grid::Shuffle},
         // The opening: the answer voice hints at the hook.
         {"hint", {{"answer", "B-4v30 . . C-5v30 . . E-5v34 . D-5v30 . . . C-5v28 . . . |"
                              "A-4v26 . . . . . . . . . . . === . . ."}}, Grid::Shuffle},
@@ -411,20 +420,28 @@ std::vector<Phrase> Phrases() {
         {"F#.break", {{"chords", "F# . . . . . . . . . . . . . . . | . . . . . . . . === . . . . . . ."}}, Grid::Shuffle},
         {"outro", {{"arp", "C#6v36 . . . A-5v32 . . . E-5v28 . . . A-4v24 . . . |"
                            "E-5v18 . . . A-4v14 . . . E-4v10 . . . . . . ."}}, Grid::Shuffle},
-        {"bass.last", {{"bass", "A-1 . . . . . . . . . . . . . . . | . . . . . . . . . . . . . . . . | === . . . . . . ."}}, Grid::Shuffle},
-        {"A.last",    {{"chords", "A . . . . . . . . . . . . . . . | . . . . . . . . . . . . . . . . | === . . . . . . ."}}, Grid::Shuffle},
+        {"bass.last", {{"bass", "A-1 . . . . . . . . . . . . . . . | . . . . . . . . . . . . . . . . | . . . . === . . ."}}, Grid::Shuffle},
+        {"A.last",    {{"chords", "A . . . . . . . . . . . . . . . | . . . . . . . . . . . . . . . . | . . . . === . . ."}}, Grid::Shuffle},
     };
     // clang-format on
+    // Every chord for a bar, half a bar and two bars.
+    std::vector<std::string> heldChords(std::begin(kChordColours), std::end(kChordColours));
     for (const ChordNotes& chord : kChordNotes) {
-        const std::string name = chord.name;
-        // The chord itself for a bar, half a bar and two bars.
+        heldChords.push_back(chord.name);
+    }
+    for (const std::string& name : heldChords) {
+        const std::string offbeats = ". . " + name + " . . . " + name + " . . . " + name + " . . . " + name + " .";
+        phrases.push_back({"st." + name, {{"stabs", offbeats}}, Grid::Shuffle});
         phrases.push_back({name, {{"chords", Held(name, 16)}}, Grid::Shuffle});
         phrases.push_back({name + "/2", {{"chords", Held(name, 8)}}, Grid::Shuffle});
         phrases.push_back({name + ":2", {{"chords", Held(name, 32)}}, Grid::Shuffle});
+    }
+    for (const ChordNotes& chord : kChordNotes) {
+        const std::string name = chord.name;
         const std::string& root = name;
         const std::pair<const char*, const char*> bassFigures[] = {
             {"b.", kBounce}, {"r.", kGallop},  {"k.", kBroken}, {"p.", kPulse},
-            {"g.", kWalk},   {"m.", kRunning}, {"q.", kTyped}};
+            {"g.", kWalk},   {"m.", kRunning}, {"q.", kTyped},  {"l.", kRocking}};
         for (const auto& [prefix, figure] : bassFigures) {
             phrases.push_back(
                 {prefix + root, {{"bass", Fill(figure, "LHF", chord.bass)}}, Grid::Shuffle});
@@ -472,20 +489,20 @@ const std::vector<PatternPlan> kPatterns = {
     {"cube", ActRows(kSpinAct), {"hit ~167",
                    "beat@30 beat.b@32 beat@36 fill@42 beat@44 beat.b@46 break@44",
                    "b.Am@36 b.F@38 b.C@42 b.G@44 b.Am@48 b.F@48 bass.off ~23",
-                   "Am@22 F@24 C@28 G@30 Am@34 F@34 E@36",
+                   "Am@22 Fmaj7@24 C@28 G@30 Am7@34 Fmaj7@34 E7@36",
                    "theme@38 theme.answer@46"}},
     // The inner cubes appear: the lift turns aside to F, the hook
     // higher, the arpeggio in sixteenths; it stops on G, short of home.
     {"lift", ActRows(kInnerCubesAct), {"hit ~143",
                    "drive@38 drive@40 drive@42 drive.b@44 drive@46 fill@52",
-                   "b.F@52 b.G@52 b.C@52 b.Am@52 b.Dm@52 b.G@52",
-                   "F@27 G@27 C@27 Am@27 Dm@27 G@34",
+                   "l.F@52 l.G@52 l.C@52 l.Am@52 l.Dm@52 l.G@52",
+                   "Fmaj7@27 G@27 C@27 Am7@27 Dm7@27 G7@34",
                    "arp.F@36 arp.G@36 arp.C@36 arp.Am@36 arp.Dm@38 arp.G@36",
-                   "high@44 high.end@44"}},
+                   "high@42 high.end@42"}},
     // The spin reverses: the turn, everything walks down.
     {"turn", ActRows(kReversalAct), {"~24 broken@44 broken@44 broken@44 broken@44 tomfill@48",
                    "bass.off ~23 k.G@50 k.F@50 k.E@50 k.F@50 k.E@50",
-                   "chords.off ~23 G@38 F@38 E@38 F@38 E@38",
+                   "chords.off ~23 G@38 Fmaj7@38 Esus4@38 Fmaj7@38 E@38",
                    "~24 down.G@26 down.F@26 down.E@26 down.F@28 down.E@26",
                    "turn@50"}},
     // The address is typed out: a quiet pulse under one blip per
@@ -493,17 +510,17 @@ const std::vector<PatternPlan> kPatterns = {
     // pulse changes every few seconds.
     {"typing", kTypingRows, {"hit@40 ~155",
                      "~12 pulse.t pulse.t pulse.u pulse.u pulse.t pulse.t",
-                     "~60 q.C@60 q.G@60 q.Am@60 q.F@60",
+                     "~60 p.C@56 p.G@56 p.Am@56 p.F@56",
                      "~60 t.C@24 t.G@24 t.Am@24 t.F@24",
-                     "Am/2@32 Am@26 F@20 C@20 G@20 Am@20 F@20",
+                     "Am/2@32 Am@26 Fmaj7@24 C@24 G@24 Am7@24 Fmaj7@24",
                      "~36 glyphs.1",
                      "~12 slow@44"}},
     // ...then a build-up into the spiral, whose dominant (F#) the break holds.
     // The grid leaves at 65 s: a crash, the hats in sixteenths, the snare
     // and the bass start the build there.
     {"typing.2", ActRows(kAddressAct) - kTypingRows, {"pulse.t pulse.t pulse.h prebuild.h prebuild build break.2",
-                       "q.C@60 q.G@60 ~12 b.Dm ~12 b.F# ~24",
-                       "C@24 G.held@24 Dm.held@44 F#.break@42",
+                       "p.C@56 p.G@56 ~12 b.Dm ~12 b.F# ~24",
+                       "Cmaj7@24 G.held@24 Dm.held@44 F#.break@42",
                        "glyphs.2 ~72 rise ~23",
                        "t.C@24 t.G@24 ~12 arp.Dm@34 ~12 arp.F#@36 arp.F#.half@30 ~12",
                        "~60 hit@36 ~83",
@@ -513,18 +530,18 @@ const std::vector<PatternPlan> kPatterns = {
     {"spiral", ActRows(kSpiralAct), {"hit ~95 hit ~119",
                      "climax@54 climax@54 climax@54 climax.b@54 climax.2@56 climax.2@56 climax.2@58 climax.b@58 climax.fill@54",
                      "m.Bm m.G m.Em m.F# m.Em m.F# m.G m.A b.E",
-                     "Bm@54 G@54 Em@54 F#@54 Em@56 F#@56 G@58 A@58 E@54",
-                     "s.Bm@52 s.G@52 s.Em@52 s.F#@52 s.Em@54 s.F#@54 s.G@56 s.A@56 arp.E@52",
-                     "spiral@64",
+                     "st.Bm@46 st.Gmaj7@46 st.Em7@46 st.F#7@46 st.Em7@48 st.F#@48 st.Gmaj7@50 st.A@50 E7@40",
+                     "s.Bm@58 s.G@58 s.Em@58 s.F#@58 s.Em@60 s.F#@60 s.G@62 s.A@62 arp.E@58",
+                     "spiral@60",
                      "spiral.double@22",
-                     "counter@30"}},
+                     "counter@36"}},
     // The greetings: back in A minor by a step from E to F, half
     // time, the melody sings.
     {"greetings", ActRows(kGreetingsAct), {"~24 half@44 half@44 half@44 fill@44",
                         "~24 g.C@54 g.G@54 g.Am@54 b.E@54",
                         "F@20 C@40 G@40 Am@40 E@40",
                         "~24 e.C@26 e.G@26 e.Am@26 arp.E@28",
-                        "greet@57"}},
+                        "greet@52"}},
     // The end title: the last chord rings, then every voice lets go;
     // the song ends in silence at the show's end.
     {"end", ActRows(kEndTitleAct), {"hit ~83",
