@@ -13,7 +13,7 @@ namespace {
 // Mix levels: each sample's peak as a fraction of full scale. XM has no
 // per-instrument gain besides the data itself, and the volume column is kept
 // for the music's dynamics.
-constexpr double kKickLevel = 0.7;
+constexpr double kKickLevel = 0.8;
 constexpr double kSnareLevel = 0.55;
 constexpr double kClapLevel = 0.7;
 constexpr double kTomLevel = 0.9;
@@ -22,7 +22,7 @@ constexpr double kOpenHatLevel = 0.56;
 constexpr double kCrashLevel = 0.5;
 constexpr double kRiserLevel = 0.8;
 constexpr double kBlipLevel = 0.95;
-constexpr double kBassLevel = 0.65;
+constexpr double kBassLevel = 0.7;
 constexpr double kPadLevel = 0.37;
 constexpr double kArpLevel = 0.55;
 constexpr double kLeadLevel = 1.0;

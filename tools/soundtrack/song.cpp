@@ -207,13 +207,13 @@ const char* const kChordColours[] = {"Am7",   "Dm7",   "Em7", "E7",   "F#7",
                                      "G7",    "Cmaj7", "Fmaj7", "Gmaj7", "Esus4"};
 // clang-format on
 
-// The spiral's lead, in B minor over Bm G Em F#: the hook a tone higher,
+// The spiral's lead, in B minor over Bm G Em F#: a tune of its own, high,
 // then, as the chords climb Em F# G A, the hook over E minor and a line
 // that rises to the top of the song.
-const char kSpiralLead[] = "C#5 . . D-5 . . F#5 . E-5 . . . D-5 . C#5 . |"
-                           "B-4 . . . . . . . D-5 . E-5 . ^F#5 . . . |"
-                           "G-5 . . F#5 . . E-5 . D-5 . . . E-5 . G-5 . |"
-                           "F#5 . . . . . . . A#4 . C#5 . E-5 . === . |"
+const char kSpiralLead[] = "B-5 . . . . . A-5 . B-5 . . . D-6 . C#6 . |"
+                           "B-5 . . . . . . . F#5 . . . G-5 . A-5 . |"
+                           "B-5 . . . . . A-5 . G-5 . . . E-5 . F#5 . |"
+                           "F#5 . . . . . . . E-5 . . . C#5 . A#4 . |"
                            "F#5 . . G-5 . . B-5 . A-5 . . . G-5 . E-5 . |"
                            "A#5 . . . C#6 . . . B-5 . A#5 . . . F#5 . |"
                            "G-5 . . A-5 . . B-5 . D-6 . . . C#6 . B-5 . |"
@@ -267,8 +267,11 @@ std::vector<Phrase> Phrases() {
                      {"open",  "......x.......x."},
                      {"tom",   ". . . . . . . . . . . . . . C-3 ."}}, Grid::Shuffle},
         {"break",   {{"kick",  "x..............."},
-                     {"snare", "............5678"}}, Grid::Shuffle},
-        {"break.2", {{"snare", "2233445566778888"}}, Grid::Shuffle},
+                     {"tom",   ". . . . . . . . . . . . G-3 E-3 C-3 A-2"}}, Grid::Shuffle},
+        {"break.2", {{"snare", "223344556677...."}}, Grid::Shuffle},
+        {"stop.fill", {{"kick",  "x...5...x......."},
+                     {"snare", "....x.......x..."},
+                     {"hat",   "65.535.565.5...."}}, Grid::Shuffle},
         {"fill",    {{"kick",  "x...5...x...5..."},
                      {"snare", "....x.....x.5678"},
                      {"hat",   "65.535.565.5...."}}, Grid::Shuffle},
@@ -288,6 +291,11 @@ std::vector<Phrase> Phrases() {
                      {"clap",  "....x.......x..."},
                      {"hat",   "65.535.565.535.5"},
                      {"open",  "..x...6...x...6."}}, Grid::Shuffle},
+        {"climax.in", {{"kick",  "x...5...x...5..."},  // under the crash: no open hat at once
+                     {"snare", "....x.......x..."},
+                     {"clap",  "....x.......x..."},
+                     {"hat",   "65.535.565.535.5"},
+                     {"open",  "......6...x...6."}}, Grid::Shuffle},
         {"climax.2", {{"kick",  "x...5...x...5..."},
                      {"snare", "....x..3....x.3."},
                      {"clap",  "....x.......x..."},
@@ -299,7 +307,7 @@ std::vector<Phrase> Phrases() {
                      {"hat",   "65.535.565.535.."},
                      {"open",  "..x...x...x....."}}, Grid::Shuffle},
         {"climax.fill", {{"kick",  "x.......x......."},
-                     {"snare", "....x.....x.5678"},
+                     {"snare", "....x.......x..."},
                      {"clap",  "....x.......x.5."},
                      {"tom",   ". . . . . . . . G-3 . E-3 . C-3 . A-2 A-2"}}, Grid::Shuffle},
         {"pulse",   {{"kick",  "5.......4......."},
@@ -313,6 +321,8 @@ std::vector<Phrase> Phrases() {
         {"pulse.u", {{"kick",  "5.......4......3"},
                      {"snare", "....2.......2..."},
                      {"open",  "..4.......4....."}}, Grid::Shuffle},
+        {"pulse.v", {{"snare", "....2.......2..."},                // a bar without the low end
+                     {"hat",   "..3.4.2...3.4.2."}}, Grid::Shuffle},
         {"pulse.h", {{"kick",  "5......."},
                      {"hat",   "2.1.3.1."}}, Grid::Shuffle},          // half a bar
         {"prebuild.h",  {{"kick",  "x...6..."},
@@ -352,7 +362,7 @@ std::vector<Phrase> Phrases() {
         {"high", {{"lead", "E-5v48 . . F-5 . . A-5 . G-5 . . . F-5 . E-5 . |"
                            "D-5 . . . G-5 . . . B-5 . A-5 . . . G-5 . |"
                            "E-5 . . . . . G-5 . C-6 . . . B-5 . G-5 . |"
-                           "B-5 . . C-6 . . E-6 . D-6 . . . . . === ."}}, Grid::Shuffle},
+                           "B-5 . . C-6 . . A-5 . G-5 . . . . . === ."}}, Grid::Shuffle},
         {"high.end", {{"lead", "F-5 . . . E-5 . D-5 . . . C-5 . D-5 . . . |"
                                "B-4 . . . . . . . G-4 . . . ^D-5 . === ."}}, Grid::Shuffle},
         // The turn: everything walks down, Am G F E F E; the hook over G.
@@ -362,15 +372,16 @@ std::vector<Phrase> Phrases() {
                            "B-4 . . . . . . . G#4 . . . E-4 . . . |"
                            "A-4 . . . C-5 . . . F-5 . . . ^E-5 . . . |"
                            "E-5 . . . . . . . D-5 . . . B-4 . === ."}}, Grid::Shuffle},
-        // The typing: the hook slowed down, then the lead answers the
-        // glyphs (which fall on every half bar), moving only between them,
-        // so each blip is heard on its own; the hook returns split by them.
-        {"slow", {{"lead", "B-4 . . . . . C-5 . . . . . E-5 . . . |"
-                           ". . D-5 . C-5 . . . . . A-4 . C-5 . . . |"
-                           ". . E-5 . . G-5 . . . . E-5 . D-5 . . . |"
-                           ". . D-5 . . B-4 . . . . D-5 . ^G-5 . . . |"
-                           ". . B-4 . C-5 . . . . . E-5 . D-5 . . . |"
-                           ". . C-5 . . . . . . . A-4 . . . === ."}}, Grid::Shuffle},
+        // The typing: the lead rests until the spiral; the answer's voice
+        // holds long notes that move only halfway between the glyphs (which
+        // fall on every half bar), so each blip is heard on its own.
+        {"slow.pickup", {{"counter", ". . . . B-4 . . ."}}, Grid::Shuffle}, // half a bar
+        {"slow", {{"counter", "E-5 . . . . . . . . . . . . . . . |"
+                              ". . . . C-5 . . . . . . . . . . . |"
+                              ". . . . D-5 . . . . . . . E-5 . . . |"
+                              ". . . . D-5 . . . . . . . B-4 . . . |"
+                              ". . . . C-5 . . . . . . . . . . . |"
+                              ". . . . A-4 . . . . . . . . . === ."}}, Grid::Shuffle},
         // Then the lead rests until the spiral; the answer's voice carries
         // the tune and climbs to the spiral's dominant.
         {"slow.2", {{"counter", ". . D-5 . . . . . . . B-4 . G-4 . . . |"
@@ -479,6 +490,7 @@ const std::vector<PatternPlan> kPatterns = {
     // The opening: chords swell, stars, the answer voice hints at the
     // hook, the bass comes in, a riser and a roll lead into the beat.
     {"opening", ActRows(kOpeningAct), {"Am:2@18 ~12 F/2@24 G@28 E/2@32",
+                      "hit@20 ~107",
                       "stars ~36",
                       "~24 hint ~36",
                       "~84 rise ~23",
@@ -487,34 +499,34 @@ const std::vector<PatternPlan> kPatterns = {
     // The spinning cube: the beat, the bass and the theme; its seventh bar
     // a break (bass and arpeggio out, the lead held over E, a snare pickup).
     {"cube", ActRows(kSpinAct), {"hit ~167",
-                   "beat@30 beat.b@32 beat@36 fill@42 beat@44 beat.b@46 break@44",
+                   "beat@38 beat.b@40 beat@42 fill@44 beat@46 beat.b@46 break@46",
                    "b.Am@36 b.F@38 b.C@42 b.G@44 b.Am@48 b.F@48 bass.off ~23",
                    "Am@22 Fmaj7@24 C@28 G@30 Am7@34 Fmaj7@34 E7@36",
                    "theme@38 theme.answer@46"}},
     // The inner cubes appear: the lift turns aside to F, the hook
     // higher, the arpeggio in sixteenths; it stops on G, short of home.
     {"lift", ActRows(kInnerCubesAct), {"hit ~143",
-                   "drive@38 drive@40 drive@42 drive.b@44 drive@46 fill@52",
+                   "drive@38 drive@40 drive@42 drive.b@44 drive@46 stop.fill@52",
                    "l.F@52 l.G@52 l.C@52 l.Am@52 l.Dm@52 l.G@52",
                    "Fmaj7@27 G@27 C@27 Am7@27 Dm7@27 G7@34",
                    "arp.F@36 arp.G@36 arp.C@36 arp.Am@36 arp.Dm@38 arp.G@36",
                    "high@42 high.end@42"}},
     // The spin reverses: the turn, everything walks down.
-    {"turn", ActRows(kReversalAct), {"~24 broken@44 broken@44 broken@44 broken@44 tomfill@48",
+    {"turn", ActRows(kReversalAct), {"~24 broken@40 broken@40 broken@42 broken@42 tomfill@48",
                    "bass.off ~23 k.G@50 k.F@50 k.E@50 k.F@50 k.E@50",
-                   "chords.off ~23 G@38 Fmaj7@38 Esus4@38 Fmaj7@38 E@38",
+                   "chords.off ~23 G@32 Fmaj7@32 Esus4@34 Fmaj7@34 E@36",
                    "~24 down.G@26 down.F@26 down.E@26 down.F@28 down.E@26",
                    "turn@50"}},
     // The address is typed out: a quiet pulse under one blip per
     // glyph, every second from the first glyph to the last, the hook slowed down; the
     // pulse changes every few seconds.
     {"typing", kTypingRows, {"hit@40 ~155",
-                     "~12 pulse.t pulse.t pulse.u pulse.u pulse.t pulse.t",
-                     "~60 p.C@56 p.G@56 p.Am@56 p.F@56",
-                     "~60 t.C@24 t.G@24 t.Am@24 t.F@24",
-                     "Am/2@32 Am@26 Fmaj7@24 C@24 G@24 Am7@24 Fmaj7@24",
+                     "~12 pulse.t pulse.t pulse.u pulse.u pulse.v pulse.t",
+                     "~60 p.C@48 p.G@48 ~24 p.F@48",
+                     "~108 t.Am@24 t.F@24",
+                     "Am/2@30 Am@22 Fmaj7@18 C@18 G@18 Am7@18 Fmaj7@18",
                      "~36 glyphs.1",
-                     "~12 slow@44"}},
+                     "slow.pickup@40 slow@40"}},
     // ...then a build-up into the spiral, whose dominant (F#) the break holds.
     // The grid leaves at 65 s: a crash, the hats in sixteenths, the snare
     // and the bass start the build there.
@@ -527,8 +539,8 @@ const std::vector<PatternPlan> kPatterns = {
                        "slow.2@44 climb@56"}},
     // The pyramid spiral: a tone higher, in B minor, the clap, the
     // counter-line and the lead's octave new, everything at once, the loudest.
-    {"spiral", ActRows(kSpiralAct), {"hit ~95 hit ~119",
-                     "climax@54 climax@54 climax@54 climax.b@54 climax.2@56 climax.2@56 climax.2@58 climax.b@58 climax.fill@54",
+    {"spiral", ActRows(kSpiralAct), {"hit ~215",
+                     "climax.in@54 climax@54 climax@54 climax.b@54 climax.2@56 climax.2@56 climax.2@58 climax.b@58 climax.fill@54",
                      "m.Bm m.G m.Em m.F# m.Em m.F# m.G m.A b.E",
                      "st.Bm@46 st.Gmaj7@46 st.Em7@46 st.F#7@46 st.Em7@48 st.F#@48 st.Gmaj7@50 st.A@50 E7@40",
                      "s.Bm@58 s.G@58 s.Em@58 s.F#@58 s.Em@60 s.F#@60 s.G@62 s.A@62 arp.E@58",
@@ -537,7 +549,8 @@ const std::vector<PatternPlan> kPatterns = {
                      "counter@36"}},
     // The greetings: back in A minor by a step from E to F, half
     // time, the melody sings.
-    {"greetings", ActRows(kGreetingsAct), {"~24 half@44 half@44 half@44 fill@44",
+    {"greetings", ActRows(kGreetingsAct), {"~24 half@44 half@44 half@44 ~24",
+                        "~96 rise@56 ~23",
                         "~24 g.C@54 g.G@54 g.Am@54 b.E@54",
                         "F@20 C@40 G@40 Am@40 E@40",
                         "~24 e.C@26 e.G@26 e.Am@26 arp.E@28",
