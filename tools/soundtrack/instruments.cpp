@@ -13,7 +13,7 @@ namespace {
 // Mix levels: each sample's peak as a fraction of full scale. XM has no
 // per-instrument gain besides the data itself, and the volume column is kept
 // for the music's dynamics.
-constexpr double kKickLevel = 0.8;
+constexpr double kKickLevel = 0.9;
 constexpr double kSnareLevel = 0.55;
 constexpr double kClapLevel = 0.7;
 constexpr double kTomLevel = 0.9;
@@ -321,9 +321,9 @@ XmInstrument MakePad() {
     }
     XmInstrument pad;
     pad.name = "pad";
-    // A soft swell, held until key-off, then a release of about two seconds:
+    // A soft swell, held until key-off, then a release of about a second:
     // the song's last sound.
-    pad.volumeEnvelope.points = {{0, 0}, {12, 64}, {40, 52}, {160, 0}};
+    pad.volumeEnvelope.points = {{0, 0}, {12, 64}, {40, 52}, {100, 0}};
     pad.volumeEnvelope.sustainPoint = 2;
     pad.fadeout = 400;
     std::vector<double> loop = RenderLoop(kLoopFrames, partials);

@@ -412,7 +412,7 @@ std::vector<Phrase> Phrases() {
         // The end title: the hook's last words, home on A major, held, let go.
         {"last", {{"lead", "B-4 . . C#5 . . E-5 . . . . . A-5 . . . |"
                            ". . . . . . . . . . . . . . . . |"
-                           ". . . . === . . ."}}, Grid::Shuffle},
+                           ". . . . . . . . . . . . === . . ."}}, Grid::Shuffle},
         // The opening: the answer voice hints at the hook.
         {"hint", {{"answer", "B-4v30 . . C-5v30 . . E-5v34 . D-5v30 . . . C-5v28 . . . |"
                              "A-4v26 . . . . . . . . . . . === . . ."}}, Grid::Shuffle},
@@ -431,8 +431,8 @@ std::vector<Phrase> Phrases() {
         {"F#.break", {{"chords", "F# . . . . . . . . . . . . . . . | . . . . . . . . === . . . . . . ."}}, Grid::Shuffle},
         {"outro", {{"arp", "C#6v36 . . . A-5v32 . . . E-5v28 . . . A-4v24 . . . |"
                            "E-5v18 . . . A-4v14 . . . E-4v10 . . . . . . ."}}, Grid::Shuffle},
-        {"bass.last", {{"bass", "A-1 . . . . . . . . . . . . . . . | . . . . . . . . . . . . . . . . | . . . . === . . ."}}, Grid::Shuffle},
-        {"A.last",    {{"chords", "A . . . . . . . . . . . . . . . | . . . . . . . . . . . . . . . . | . . . . === . . ."}}, Grid::Shuffle},
+        {"bass.last", {{"bass", "A-1 . . . . . . . . . . . . . . . | . . . . . . . . . . . . . . . . | . . . . . . . . . . . . === . . ."}}, Grid::Shuffle},
+        {"A.last",    {{"chords", "A . . . . . . . . . . . . . . . | . . . . . . . . . . . . . . . . | . . . . . . . . . . . . === . . ."}}, Grid::Shuffle},
     };
     // clang-format on
     // Every chord for a bar, half a bar and two bars.
@@ -530,19 +530,19 @@ const std::vector<PatternPlan> kPatterns = {
     // ...then a build-up into the spiral, whose dominant (F#) the break holds.
     // The grid leaves at 65 s: a crash, the hats in sixteenths, the snare
     // and the bass start the build there.
-    {"typing.2", ActRows(kAddressAct) - kTypingRows, {"pulse.t pulse.t pulse.h prebuild.h prebuild build break.2",
-                       "p.C@56 p.G@56 ~12 b.Dm ~12 b.F# ~24",
+    {"typing.2", ActRows(kAddressAct) - kTypingRows, {"pulse.t pulse.t pulse.h prebuild.h prebuild@48 build@50 break.2@50",
+                       "p.C@48 p.G@48 ~12 b.Dm@50 ~12 b.F#@54 ~24",
                        "Cmaj7@24 G.held@24 Dm.held@44 F#.break@42",
                        "glyphs.2 ~72 rise ~23",
-                       "t.C@24 t.G@24 ~12 arp.Dm@34 ~12 arp.F#@36 arp.F#.half@30 ~12",
+                       "t.C@24 t.G@24 ~12 arp.Dm@28 ~12 arp.F#@30 arp.F#.half@26 ~12",
                        "~60 hit@36 ~83",
-                       "slow.2@44 climb@56"}},
+                       "slow.2@40 climb@48"}},
     // The pyramid spiral: a tone higher, in B minor, the clap, the
     // counter-line and the lead's octave new, everything at once, the loudest.
     {"spiral", ActRows(kSpiralAct), {"hit ~215",
                      "climax.in@54 climax@54 climax@54 climax.b@54 climax.2@56 climax.2@56 climax.2@58 climax.b@58 climax.fill@54",
                      "m.Bm m.G m.Em m.F# m.Em m.F# m.G m.A b.E",
-                     "st.Bm@46 st.Gmaj7@46 st.Em7@46 st.F#7@46 st.Em7@48 st.F#@48 st.Gmaj7@50 st.A@50 E7@40",
+                     "st.Bm@40 st.Gmaj7@40 st.Em7@40 st.F#7@40 st.Em7@42 st.F#@42 st.Gmaj7@44 st.A@44 E7@40",
                      "s.Bm@58 s.G@58 s.Em@58 s.F#@58 s.Em@60 s.F#@60 s.G@62 s.A@62 arp.E@58",
                      "spiral@60",
                      "spiral.double@22",
@@ -559,10 +559,10 @@ const std::vector<PatternPlan> kPatterns = {
     // the song ends in silence at the show's end.
     {"end", ActRows(kEndTitleAct), {"hit ~83",
                  "stop ~83",
-                 "bass.last@40 ~24",
-                 "A.last@30 ~24",
+                 "bass.last@40 ~12",
+                 "A.last@30 ~12",
                  "outro ~36",
-                 "last@50 ~24",
+                 "last@50 ~12",
                  "~48 blip.last ~35"}},
 };
 
