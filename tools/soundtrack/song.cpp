@@ -207,10 +207,10 @@ const char* const kChordColours[] = {"Am7",   "Dm7",   "Em7", "E7",   "F#7",
                                      "G7",    "Cmaj7", "Fmaj7", "Gmaj7", "Esus4"};
 // clang-format on
 
-// The spiral's lead, in B minor over Bm G Em F#: a tune of its own, high,
-// then, as the chords climb Em F# G A, the hook over E minor and a line
-// that rises to the top of the song.
-const char kSpiralLead[] = "B-5 . . . . . A-5 . B-5 . . . D-6 . C#6 . |"
+// The spiral's lead, in B minor over Bm G Em F#: the hook a tone up, then
+// lines of its own, high; as the chords climb Em F# G A, the hook
+// over E minor and a line that rises to the top of the song.
+const char kSpiralLead[] = "C#5 . . D-5 . . F#5 . E-5 . . . D-5 . B-4 . |"
                            "B-5 . . . . . . . F#5 . . . G-5 . A-5 . |"
                            "B-5 . . . . . A-5 . G-5 . . . E-5 . F#5 . |"
                            "F#5 . . . . . . . E-5 . . . C#5 . A#4 . |"
@@ -238,9 +238,10 @@ std::string Softer(const std::string& melody) {
 }
 
 // One blip per typed glyph, a second apart: the first ten, then the last four.
+// The first four spell the hook, the next four answer it, the last six climb.
 const std::string kFirstGlyphs =
-    Every(12, {"E-6", "A-6", "C-7", "A-6", "F-6", "G-6", "C-7", "E-7", "G-6", "D-7"});
-const std::string kLastGlyphs = Every(12, {"B-6", "G-6", "D-7", "A-6"});
+    Every(12, {"B-6", "C-7", "E-7", "D-7", "B-6", "D-7", "C-7", "A-6", "F-6", "A-6"});
+const std::string kLastGlyphs = Every(12, {"C-7", "E-7", "D-7", "G-7"});
 
 std::vector<Phrase> Phrases() {
     // clang-format off
@@ -296,6 +297,9 @@ std::vector<Phrase> Phrases() {
                      {"clap",  "....x.......x..."},
                      {"hat",   "65.535.565.535.5"},
                      {"open",  "......6...x...6."}}, Grid::Shuffle},
+        {"climax.drop", {{"snare", "....x.......x..."},  // a bar without kick or bass
+                     {"clap",  "....x.......x..."},
+                     {"hat",   "..2...2...3...x."}}, Grid::Shuffle},
         {"climax.2", {{"kick",  "x...5...x...5..."},
                      {"snare", "....x..3....x.3."},
                      {"clap",  "....x.......x..."},
@@ -490,7 +494,8 @@ const std::vector<PatternPlan> kPatterns = {
     // The opening: chords swell, stars, the answer voice hints at the
     // hook, the bass comes in, a riser and a roll lead into the beat.
     {"opening", ActRows(kOpeningAct), {"Am:2@18 ~12 F/2@24 G@28 E/2@32",
-                      "hit@20 ~107",
+                      "hit@44 ~107",
+                      "stop@40 ~107",
                       "stars ~36",
                       "~24 hint ~36",
                       "~84 rise ~23",
@@ -508,9 +513,9 @@ const std::vector<PatternPlan> kPatterns = {
     {"lift", ActRows(kInnerCubesAct), {"hit ~143",
                    "drive@38 drive@40 drive@42 drive.b@44 drive@46 stop.fill@52",
                    "l.F@52 l.G@52 l.C@52 l.Am@52 l.Dm@52 l.G@52",
-                   "Fmaj7@27 G@27 C@27 Am7@27 Dm7@27 G7@34",
+                   "Fmaj7@24 G@24 C@25 Am7@25 Dm7@26 G7@32",
                    "arp.F@36 arp.G@36 arp.C@36 arp.Am@36 arp.Dm@38 arp.G@36",
-                   "high@42 high.end@42"}},
+                   "high@40 high.end@40"}},
     // The spin reverses: the turn, everything walks down.
     {"turn", ActRows(kReversalAct), {"~24 broken@40 broken@40 broken@42 broken@42 tomfill@48",
                    "bass.off ~23 k.G@50 k.F@50 k.E@50 k.F@50 k.E@50",
@@ -540,10 +545,10 @@ const std::vector<PatternPlan> kPatterns = {
     // The pyramid spiral: a tone higher, in B minor, the clap, the
     // counter-line and the lead's octave new, everything at once, the loudest.
     {"spiral", ActRows(kSpiralAct), {"hit ~215",
-                     "climax.in@54 climax@54 climax@54 climax.b@54 climax.2@56 climax.2@56 climax.2@58 climax.b@58 climax.fill@54",
-                     "m.Bm m.G m.Em m.F# m.Em m.F# m.G m.A b.E",
+                     "climax.in@54 climax@54 climax@54 climax.b@54 climax.drop@54 climax.2@56 climax.2@58 climax.b@58 climax.fill@54",
+                     "m.Bm m.G m.Em m.F# ~24 m.F# m.G m.A b.E",
                      "st.Bm@40 st.Gmaj7@40 st.Em7@40 st.F#7@40 st.Em7@42 st.F#@42 st.Gmaj7@44 st.A@44 E7@40",
-                     "s.Bm@58 s.G@58 s.Em@58 s.F#@58 s.Em@60 s.F#@60 s.G@62 s.A@62 arp.E@58",
+                     "s.Bm@50 s.G@50 s.Em@50 s.F#@50 s.Em@52 s.F#@52 s.G@54 s.A@54 arp.E@50",
                      "spiral@60",
                      "spiral.double@22",
                      "counter@36"}},
