@@ -46,7 +46,7 @@ const std::vector<uint8_t> kPadPannings = {0x30, 0x80, 0xD0};
 // The lead: a quick glide into "^" notes, then vibrato on notes held for a
 // beat. Its echo answers an eighth later, softer, from the right.
 constexpr Expression kLeadExpression = {0x0C, 3, 0x43, 6};
-constexpr Echo kLeadEcho = {kAnswerCh, Voice::Answer, 3, 36};
+constexpr Echo kLeadEcho = {kAnswerCh, Voice::Answer, 3, 40};
 
 // clang-format off
 // Which channel each lane plays on; lanes sharing a channel must not meet.
@@ -269,7 +269,7 @@ std::vector<Phrase> Phrases() {
                      {"tom",   ". . . . . . . . . . . . . . C-3 ."}}, Grid::Shuffle},
         {"break",   {{"kick",  "x..............."},
                      {"tom",   ". . . . . . . . . . . . G-3 E-3 C-3 A-2"}}, Grid::Shuffle},
-        {"break.2", {{"snare", "223344556677...."}}, Grid::Shuffle},
+        {"break.2", {{"snare", "2...3.3.44556..."}}, Grid::Shuffle},
         {"stop.fill", {{"kick",  "x...5...x......."},
                      {"snare", "....x.......x..."},
                      {"hat",   "65.535.565.5...."}}, Grid::Shuffle},
@@ -281,31 +281,32 @@ std::vector<Phrase> Phrases() {
                      {"hat",   "x4x4x4x4........"},
                      {"tom",   ". . . . . . . . G-3 . E-3 . C-3 . A-2 A-2"}}, Grid::Shuffle},
         {"half",    {{"kick",  "x.........x....."},
-                     {"snare", "........x......."}}, Grid::Shuffle},
+                     {"snare", "........x......."},
+                     {"hat",   "..5...4...5...4."}}, Grid::Shuffle},
         {"pulse.b", {{"kick",  "5.......4....3.."},
                      {"snare", "....2.......2..."},
                      {"open",  "..5...5...5...5."}}, Grid::Shuffle},
         {"pulse.c", {{"snare", "....3.......3..3"},
                      {"hat",   "3.2.4.2.3.2.4.2."}}, Grid::Shuffle},
-        {"climax",  {{"kick",  "x...5...x...5..."},
-                     {"snare", "....x.......x..."},
+        {"climax",  {{"kick",  "x..5....x..5...."},
+                     {"snare", "....x..2....x.2."},
                      {"clap",  "....x.......x..."},
                      {"hat",   "65.535.565.535.5"},
                      {"open",  "..x...6...x...6."}}, Grid::Shuffle},
-        {"climax.in", {{"kick",  "x...5...x...5..."},  // under the crash: no open hat at once
-                     {"snare", "....x.......x..."},
+        {"climax.in", {{"kick",  "x..5....x..5...."},  // under the crash: no open hat at once
+                     {"snare", "....x..2....x.2."},
                      {"clap",  "....x.......x..."},
                      {"hat",   "65.535.565.535.5"},
                      {"open",  "......6...x...6."}}, Grid::Shuffle},
         {"climax.drop", {{"snare", "....x.......x..."},  // a bar without kick or bass
                      {"clap",  "....x.......x..."},
                      {"hat",   "..2...2...3...x."}}, Grid::Shuffle},
-        {"climax.2", {{"kick",  "x...5...x...5..."},
-                     {"snare", "....x..3....x.3."},
+        {"climax.2", {{"kick",  "x..5....x..5...."},
+                     {"snare", "....x.23....x.23"},
                      {"clap",  "....x.......x..."},
                      {"hat",   "65.565.565.565.5"},
                      {"open",  "..x...x...x...x."}}, Grid::Shuffle},
-        {"climax.b", {{"kick",  "x...5...x..4..x4"},
+        {"climax.b", {{"kick",  "x..5....x..4..x4"},
                      {"snare", "....x..3....x.45"},
                      {"clap",  "....x.......x..."},
                      {"hat",   "65.535.565.535.."},
@@ -416,7 +417,7 @@ std::vector<Phrase> Phrases() {
         // The end title: the hook's last words, home on A major, held, let go.
         {"last", {{"lead", "B-4 . . C#5 . . E-5 . . . . . A-5 . . . |"
                            ". . . . . . . . . . . . . . . . |"
-                           ". . . . . . . . . . . . === . . ."}}, Grid::Shuffle},
+                           ". . . . . . . . . . . . . . === ."}}, Grid::Shuffle},
         // The opening: the answer voice hints at the hook.
         {"hint", {{"answer", "B-4v30 . . C-5v30 . . E-5v34 . D-5v30 . . . C-5v28 . . . |"
                              "A-4v26 . . . . . . . . . . . === . . ."}}, Grid::Shuffle},
@@ -433,10 +434,10 @@ std::vector<Phrase> Phrases() {
         // The end: the arpeggio dies away over a bar and a half.
         {"arp.F#.half", {{"arp", "F#4 C#5 F#5 A#5 F#4 C#5 F#5 A#5"}}, Grid::Shuffle},
         {"F#.break", {{"chords", "F# . . . . . . . . . . . . . . . | . . . . . . . . === . . . . . . ."}}, Grid::Shuffle},
-        {"outro", {{"arp", "C#6v36 . . . A-5v32 . . . E-5v28 . . . A-4v24 . . . |"
+        {"outro", {{"arp", "C#6v40 . . . A-5v36 . . . E-5v32 . . . A-4v28 . . . |"
                            "E-5v18 . . . A-4v14 . . . E-4v10 . . . . . . ."}}, Grid::Shuffle},
-        {"bass.last", {{"bass", "A-1 . . . . . . . . . . . . . . . | . . . . . . . . . . . . . . . . | . . . . . . . . . . . . === . . ."}}, Grid::Shuffle},
-        {"A.last",    {{"chords", "A . . . . . . . . . . . . . . . | . . . . . . . . . . . . . . . . | . . . . . . . . . . . . === . . ."}}, Grid::Shuffle},
+        {"bass.last", {{"bass", "A-1 . . . . . . . . . . . . . . . | . . . . . . . . . . . . . . . . | . . . . . . . . . . . . . . === ."}}, Grid::Shuffle},
+        {"A.last",    {{"chords", "A . . . . . . . . . . . . . . . | . . . . . . . . . . . . . . . . | . . . . . . . . . . . . . . === ."}}, Grid::Shuffle},
     };
     // clang-format on
     // Every chord for a bar, half a bar and two bars.
