@@ -432,8 +432,9 @@ TEST(SoundtrackFile, FollowsTheShowsActs) {
             EXPECT_FALSE(ChangesTiming(cell.effect, cell.parameter))
                 << "the timing below assumes none";
             const double time = orderStarts[i] + int(c / file.channels) * rowSeconds;
-            if (cell.instrument == blipNumber && cell.note < kKeyOffNote && time > ActStart(kAddressAct) &&
-                time < ActStart(kSpiralAct) && (blips.empty() || blips.back() != time)) {
+            if (cell.instrument == blipNumber && cell.note < kKeyOffNote &&
+                time > ActStart(kAddressAct) && time < ActStart(kSpiralAct) &&
+                (blips.empty() || blips.back() != time)) {
                 blips.push_back(time);
             }
         }

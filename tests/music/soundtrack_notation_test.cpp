@@ -193,9 +193,8 @@ TEST(SoundtrackNotation, ChordsAreVoicedCloseToTheLastOne) {
     // its own, the voices moving by at most a few semitones, inside the
     // range the pad plays in.
     const int roots[] = {9, 5, 0, 7, 9, 2, 7, 0, 4, 4};
-    const ChordShape shapes[] = {kMinorTriad, kMajorTriad, kMajorTriad, kMajorTriad,
-                                 kMinorTriad, {0, 3, 10},  {0, 4, 10},  {0, 4, 11},
-                                 {0, 5, 7},   kMajorTriad};
+    const ChordShape shapes[] = {kMinorTriad, kMajorTriad, kMajorTriad, kMajorTriad, kMinorTriad,
+                                 {0, 3, 10},  {0, 4, 10},  {0, 4, 11},  {0, 5, 7},   kMajorTriad};
     for (int i = 0; i < 10; ++i) {
         const std::vector<uint8_t> next = VoiceChord(roots[i], shapes[i], voicing);
         ASSERT_EQ(next.size(), 3u);

@@ -1,6 +1,8 @@
 #include "notation.h"
 
+#include <algorithm>
 #include <cctype>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 
@@ -149,20 +151,17 @@ std::vector<ChordStep> ParseChordLane(const std::string& text) {
             }
             // What may follow the root, and the chord it makes.
             static const std::pair<const char*, ChordShape> kQualities[] = {
-                {"", kMajorTriad},     {"m", kMinorTriad},        {"7", {0, 4, 10}},
-                {"m7", {0, 3, 10}},    {"maj7", {0, 4, 11}},      {"sus4", {0, 5, 7}},
-                {"sus2", {0, 2, 7}},
+                {"", kMajorTriad},    {"m", kMinorTriad},  {"7", {0, 4, 10}},   {"m7", {0, 3, 10}},
+                {"maj7", {0, 4, 11}}, {"sus4", {0, 5, 7}}, {"sus2", {0, 2, 7}},
             };
-            bool known = false;
-            for (const auto& [quality, shape] : kQualities) {
-                if (letter >= 0 && symbol.substr(at) == quality) {
-                    step.shape = shape;
-                    known = true;
-                }
-            }
-            if (!known) {
+            const auto quality =
+                std::find_if(std::begin(kQualities), std::end(kQualities), [&](const auto& known) {
+                    return letter >= 0 && symbol.compare(at, std::string::npos, known.first) == 0;
+                });
+            if (quality == std::end(kQualities)) {
                 Fail("not a chord", token);
             }
+            step.shape = quality->second;
             const int octave = semitone >= kLowChordRoot ? kChordOctave - 1 : kChordOctave;
             step.root = uint8_t(1 + octave * kSemitonesPerOctave + semitone);
         }

@@ -90,27 +90,48 @@ std::string Fill(const std::string& pattern, const std::string& keys,
     return out;
 }
 
-constexpr char kHighestDoubled = '6';
-
-// A melody an octave higher, plain: glides left out; notes already in the
-// sixth octave stay, inside every player's frequency table.
-std::string OctaveUp(const std::string& melody) {
+// A melody with `change` made to each of its space-separated tokens.
+template <typename Change> std::string EachToken(const std::string& melody, Change change) {
     std::string out;
     size_t at = 0;
     while (at < melody.size()) {
         const size_t end = std::min(melody.find(' ', at), melody.size());
         std::string token = melody.substr(at, end - at);
-        if (!token.empty() && token[0] == '^') {
-            token.erase(0, 1);
-        }
-        if (token.size() >= 3 && token != "===" && std::isdigit(token[2]) &&
-            token[2] < kHighestDoubled) {
-            token = token.substr(0, 2) + char(token[2] + 1);
-        }
+        change(token);
         out += token + (end < melody.size() ? " " : "");
         at = end + 1;
     }
     return out;
+}
+
+// "C-4" or "C#4", with or without a volume after it.
+constexpr size_t kNoteNameLength = 3;
+bool IsNote(const std::string& token) {
+    return token.size() >= kNoteNameLength && std::isdigit(token[kNoteNameLength - 1]);
+}
+
+constexpr char kHighestDoubled = '6';
+
+// A melody an octave higher, plain: glides left out; notes already in the
+// sixth octave stay, inside every player's frequency table.
+std::string OctaveUp(const std::string& melody) {
+    return EachToken(melody, [](std::string& token) {
+        if (!token.empty() && token[0] == '^') {
+            token.erase(0, 1);
+        }
+        if (IsNote(token) && token[2] < kHighestDoubled) {
+            token = token.substr(0, 2) + char(token[2] + 1);
+        }
+    });
+}
+
+// Each note of a melody that has no volume of its own at `volume` ("v40").
+std::string AtVolume(const std::string& melody, const std::string& volume) {
+    return EachToken(melody, [&](std::string& token) {
+        if (IsNote(token) && token.size() == kNoteNameLength) {
+            token += volume;
+        }
+    });
 }
 
 // Every other bar of a melody, the first kept; each bar left out starts
@@ -149,6 +170,16 @@ std::string Held(const std::string& symbol, int steps) {
     return text;
 }
 
+// A chord struck on the four offbeat eighths of a bar of shuffled sixteenths.
+std::string OnOffbeats(const std::string& symbol) {
+    constexpr int kBeatsPerBar = 4;
+    std::string text;
+    for (int beat = 0; beat < kBeatsPerBar; ++beat) {
+        text += (beat > 0 ? " " : "") + std::string(". . ") + symbol + " .";
+    }
+    return text;
+}
+
 // One note every `rows` rows.
 std::string Every(int rows, const std::vector<std::string>& notes) {
     std::string text;
@@ -171,7 +202,6 @@ const char kRocking[] = "L . F . H . F . L . F . H . F L"; // root, fifth, octav
 const char kBroken[] = "L . . L . . L . L . . L . . H .";  // three against two, the turn
 const char kPulse[]  = "L . . . . . . . L . . . . . H .";  // under the typing
 const char kWalk[]   = "L . . . . . . . . . L . . . H .";  // half time, the greetings
-const char kTyped[]  = ". . L . . . . . . . L . . . H .";  // clear of the typed glyphs' beats
 // Arpeggios, a bar each over the chord tones a b c d (low to high): root,
 // fifth, octave and tenth, an open voicing that leaves the triad's rising
 // thirds to nobody.
@@ -220,22 +250,8 @@ const char kSpiralLead[] = "C#5 . . D-5 . . F#5 . E-5 . . . D-5 . B-4 . |"
                            "C#6 . . . . . . . E-6 . . . D-6 . C#6 . |"
                            "B-5 . . . . . . . G#5 . . . E-5 . === .";
 
-// Each note of a melody at the volume kRingVolume, for the glyphs' second strike.
+// The glyphs' second strike, a little softer than the first.
 constexpr char kRingVolume[] = "v40";
-std::string Softer(const std::string& melody) {
-    std::string out;
-    size_t at = 0;
-    while (at < melody.size()) {
-        const size_t end = std::min(melody.find(' ', at), melody.size());
-        std::string token = melody.substr(at, end - at);
-        if (token.size() == 3 && token != "===" && std::isdigit(token[2])) {
-            token += kRingVolume;
-        }
-        out += token + (end < melody.size() ? " " : "");
-        at = end + 1;
-    }
-    return out;
-}
 
 // One blip per typed glyph, a second apart: the first ten, then the last four.
 // The first four spell the hook, the next four answer it, the last six climb.
@@ -395,8 +411,8 @@ std::vector<Phrase> Phrases() {
                                 "A-4 . . . . . . . . . . . === . . ."}}, Grid::Shuffle},
         {"climb", {{"counter", "F#4 . . . A#4 . . . C#5 . . . F#5 . . . |"
                                "A#5 . . . . . . . C#6 . . . . . === ."}}, Grid::Shuffle},
-        // The spiral, in B minor over Bm G Em F#: the hook a tone higher,
-        // then new lines; a counter-line below on the answer's voice.
+        // The spiral (its lead above), doubled an octave up in every other
+        // bar; a counter-line below on the answer's voice.
         {"spiral", {{"lead", kSpiralLead}}, Grid::Shuffle},
         {"spiral.double", {{"double", AlternateBars(OctaveUp(kSpiralLead))}}, Grid::Shuffle},
         {"counter", {{"counter", "D-4 . . . . . . . F#4 . . . . . . . |"
@@ -425,8 +441,8 @@ std::vector<Phrase> Phrases() {
         // Blips: stars at the opening, then one per glyph while the address is
         // typed, a second (twelve rows) apart.
         {"stars", {{"blip", Every(12, {"E-6v22", ".", "B-5v18", "A-5v20", ".", "E-6v16"})}}},
-        {"glyphs.1", {{"blip", kFirstGlyphs}, {"ring", Softer(kFirstGlyphs)}}},
-        {"glyphs.2", {{"blip", kLastGlyphs}, {"ring", Softer(kLastGlyphs)}}},
+        {"glyphs.1", {{"blip", kFirstGlyphs}, {"ring", AtVolume(kFirstGlyphs, kRingVolume)}}},
+        {"glyphs.2", {{"blip", kLastGlyphs}, {"ring", AtVolume(kLastGlyphs, kRingVolume)}}},
         {"blip.last", {{"blip", "A-5v24"}}},
         {"sparks", {{"blip", Every(6, {"E-6", "A-5v40", "C-6", "E-6v40", "A-6", ".", "E-6", "C-6v40",
                                        "D-6", "G-5v40", "B-5", "D-6v40", "G-6", ".", "D-6", "B-5v40"})}}},
@@ -446,8 +462,7 @@ std::vector<Phrase> Phrases() {
         heldChords.push_back(chord.name);
     }
     for (const std::string& name : heldChords) {
-        const std::string offbeats = ". . " + name + " . . . " + name + " . . . " + name + " . . . " + name + " .";
-        phrases.push_back({"st." + name, {{"stabs", offbeats}}, Grid::Shuffle});
+        phrases.push_back({"st." + name, {{"stabs", OnOffbeats(name)}}, Grid::Shuffle});
         phrases.push_back({name, {{"chords", Held(name, 16)}}, Grid::Shuffle});
         phrases.push_back({name + "/2", {{"chords", Held(name, 8)}}, Grid::Shuffle});
         phrases.push_back({name + ":2", {{"chords", Held(name, 32)}}, Grid::Shuffle});
@@ -457,7 +472,7 @@ std::vector<Phrase> Phrases() {
         const std::string& root = name;
         const std::pair<const char*, const char*> bassFigures[] = {
             {"b.", kBounce}, {"r.", kGallop},  {"k.", kBroken}, {"p.", kPulse},
-            {"g.", kWalk},   {"m.", kRunning}, {"q.", kTyped},  {"l.", kRocking}};
+            {"g.", kWalk},   {"m.", kRunning}, {"l.", kRocking}};
         for (const auto& [prefix, figure] : bassFigures) {
             phrases.push_back(
                 {prefix + root, {{"bass", Fill(figure, "LHF", chord.bass)}}, Grid::Shuffle});
@@ -502,8 +517,8 @@ const std::vector<PatternPlan> kPatterns = {
                       "~84 rise ~23",
                       "~60 b.Am@30 p.E",
                       "~60 heart ~12 roll"}},
-    // The spinning cube: the beat, the bass and the theme; its seventh bar
-    // a break (bass and arpeggio out, the lead held over E, a snare pickup).
+    // The spinning cube: the beat, the bass and the theme, growing bar by
+    // bar; its seventh bar a break (the bass out, the lead held over E, a tom run).
     {"cube", ActRows(kSpinAct), {"hit ~167",
                    "beat@38 beat.b@40 beat@42 fill@44 beat@46 beat.b@46 break@46",
                    "b.Am@36 b.F@38 b.C@42 b.G@44 b.Am@48 b.F@48 bass.off ~23",
@@ -523,9 +538,9 @@ const std::vector<PatternPlan> kPatterns = {
                    "chords.off ~23 G@32 Fmaj7@32 Esus4@34 Fmaj7@34 E@36",
                    "~24 down.G@26 down.F@26 down.E@26 down.F@28 down.E@26",
                    "turn@50"}},
-    // The address is typed out: a quiet pulse under one blip per
-    // glyph, every second from the first glyph to the last, the hook slowed down; the
-    // pulse changes every few seconds.
+    // The address is typed out: a quiet pulse under one blip per glyph,
+    // every second from the first glyph to the last, the lead resting and
+    // the answer's voice between the glyphs; the pulse changes every few seconds.
     {"typing", kTypingRows, {"hit@40 ~155",
                      "~12 pulse.t pulse.t pulse.u pulse.u pulse.v pulse.t",
                      "~60 p.C@48 p.G@48 ~24 p.F@48",
